@@ -2,6 +2,10 @@
 // implementation pumps the thread's messages; tests count or script the calls.
 #pragma once
 
+#ifdef Yield
+#undef Yield // the platform headers define it as a macro
+#endif
+
 namespace qx {
 
 class EventPump {

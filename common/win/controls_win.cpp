@@ -1,0 +1,109 @@
+#include "common/win/controls_win.h"
+#include "common/win/window_win.h"
+
+namespace qx::win {
+
+namespace {
+
+// Frames pass their controls' notifications on to the window that owns the handlers.
+LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_COMPAREITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return ::SendMessageW(::GetParent(h), msg, wp, lp);
+    case WM_SIZE:
+        // The group box drawing fills the frame.
+        if (HWND box = ::GetWindow(h, GW_CHILD))
+            ::MoveWindow(box, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    case WM_ENABLE:
+        ::InvalidateRect(h, nullptr, TRUE);
+        break;
+    }
+    return ::DefWindowProcW(h, msg, wp, lp);
+}
+
+void RegisterFrameClass() {
+    static bool done = false;
+    if (done) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &FrameProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFrameClass;
+    done = ::RegisterClassExW(&wc) != 0;
+}
+
+HWND ParentOf(HWND window, const ControlSpec& s) {
+    return s.parent ? FindControl(window, s.parent) : window;
+}
+
+} // namespace
+
+HWND FindControl(HWND window, int id) {
+    if (HWND direct = ::GetDlgItem(window, id)) return direct;
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (::GetDlgCtrlID(h) == s->id) {
+                s->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool CreateControls(HWND window, std::span<const ControlSpec> specs, UINT dpi, HFONT font) {
+    RegisterFrameClass();
+    HINSTANCE inst = ::GetModuleHandleW(nullptr);
+    bool ok = true;
+    for (const ControlSpec& s : specs) {
+        HWND parent = ParentOf(window, s);
+        const bool frame = s.className == kFrameClass;
+        DWORD style = s.style | WS_CHILD;
+        HWND h = ::CreateWindowExW(frame ? WS_EX_CONTROLPARENT : 0, s.className, frame ? L"" : s.text,
+                                   style, TwipsToPixels(s.left, dpi), TwipsToPixels(s.top, dpi),
+                                   TwipsToPixels(s.width, dpi), TwipsToPixels(s.height, dpi),
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)),
+                                   inst, nullptr);
+        if (!h) {
+            ok = false;
+            continue;
+        }
+        if (frame) {
+            // The visible border and caption of the frame.
+            HWND box = ::CreateWindowExW(0, L"BUTTON", s.text, WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
+                                         0, 0, TwipsToPixels(s.width, dpi),
+                                         TwipsToPixels(s.height, dpi), h, nullptr, inst, nullptr);
+            ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        }
+        ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    return ok;
+}
+
+void PlaceControls(HWND window, std::span<const ControlSpec> specs, UINT dpi) {
+    for (const ControlSpec& s : specs)
+        if (HWND h = FindControl(window, s.id))
+            ::SetWindowPos(h, nullptr, TwipsToPixels(s.left, dpi), TwipsToPixels(s.top, dpi),
+                           TwipsToPixels(s.width, dpi), TwipsToPixels(s.height, dpi),
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace qx::win

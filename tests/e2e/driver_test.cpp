@@ -164,4 +164,24 @@ TEST_F(Driver, ScreenshotHoldsTheWindow) {
     EXPECT_GT(ownerPixels, 100);
 }
 
+// A box of a program that is not ours: notepad asks whether to create a file it cannot find.
+// Its texts are the platform's own (Russian here), so only their parts that carry meaning are
+// checked.
+TEST(OtherPrograms, ReadsAndAnswersNotepadsQuestionBox) {
+    const std::wstring file = MakeTempFolder(L"notepad") + L"\\missing.txt";
+    auto notepad = Process::Start(L"notepad " + Quote(file));
+    const auto box = notepad.AnyMsgBox();
+    EXPECT_FALSE(box.Title().empty());
+    EXPECT_NE(box.Message().find(file), std::wstring::npos) << Utf8(Visible(box.Message()));
+    EXPECT_TRUE(box.HasIcon());
+    const auto buttons = box.Buttons();
+    ASSERT_EQ(buttons.size(), 3u) << Utf8(box.DescribeControls());
+    EXPECT_EQ(buttons[0].id, IDYES);
+    EXPECT_EQ(buttons[1].id, IDNO);
+    EXPECT_EQ(buttons[2].id, IDCANCEL);
+    box.Screenshot(ShotPath(L"notepad-question"));
+    box.Answer(buttons[2].caption);
+    EXPECT_EQ(notepad.WaitForExit(), 0u);
+}
+
 } // namespace

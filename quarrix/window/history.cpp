@@ -5,13 +5,16 @@
 
 namespace qx::quarrix {
 
-wchar_t TowupperFold(wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); }
+wchar_t TowupperFold(wchar_t c) {
+    return static_cast<wchar_t>(std::towupper(c));
+}
 
 namespace {
 
 std::wstring Folded(const std::wstring& text, const Fold& fold) {
     std::wstring out(text);
-    for (wchar_t& c : out) c = fold(c);
+    for (wchar_t& c : out)
+        c = fold(c);
     return out;
 }
 
@@ -20,8 +23,8 @@ std::wstring Folded(const std::wstring& text, const Fold& fold) {
 // The items seen so far are kept as a set of folded texts, not as one text with separator
 // marks, and the earlier items are counted rather than ended by a marker item: an item that
 // happens to read like a marker then cannot end the pass early or hide another item.
-void UpdateHistory(std::vector<std::wstring>& list, const std::wstring& current,
-                   EventPump& pump, const Fold& fold) {
+void UpdateHistory(std::vector<std::wstring>& list, const std::wstring& current, EventPump& pump,
+                   const Fold& fold) {
     std::wstring top = current; // `current` may be one of the items moved below
     std::vector<std::wstring> earlier = std::move(list);
     list.clear();

@@ -21,7 +21,7 @@ wchar_t TowupperFold(wchar_t c);
 // dropped for equalling `current`). `current` itself is never dropped, even when empty.
 // Any text is an ordinary item: nothing in an item is taken as a marker. Yields once per
 // earlier item. The window sets the box's text to `current` again afterwards.
-void UpdateHistory(std::vector<std::wstring>& list, const std::wstring& current,
-                   EventPump& pump, const Fold& fold = TowupperFold);
+void UpdateHistory(std::vector<std::wstring>& list, const std::wstring& current, EventPump& pump,
+                   const Fold& fold = TowupperFold);
 
 } // namespace qx::quarrix

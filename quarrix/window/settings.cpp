@@ -46,14 +46,20 @@ void WriteHistory(Registry& r, EventPump& pump, std::wstring_view prefix,
     }
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 } // namespace
 
 std::optional<std::int16_t> SizeSettingOf(std::wstring_view text, wchar_t decimalSeparator) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
     bool negative = false;
     if (!text.empty() && (text.front() == L'+' || text.front() == L'-')) {
         negative = text.front() == L'-';

@@ -18,9 +18,9 @@ inline constexpr int HistoryLimit = 40;
 
 // What the window shows of its settings, under its controls' names.
 struct FormSettings {
-    std::wstring NotepadPath;             // program of the "Блокнот" menu items
-    std::wstring SizeText;                // text of Text3, megabytes
-    bool chkASCII = false;                // check boxes of the two encodings
+    std::wstring NotepadPath; // program of the "Блокнот" menu items
+    std::wstring SizeText;    // text of Text3, megabytes
+    bool chkASCII = false;    // check boxes of the two encodings
     bool chkUTF8 = false;
     std::wstring FolderText;              // text of Combo1
     std::vector<std::wstring> FolderList; // list of Combo1, most recent first

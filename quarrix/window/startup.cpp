@@ -5,7 +5,9 @@ namespace qx::quarrix {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 } // namespace
 
@@ -15,13 +17,17 @@ std::wstring ArgumentsOfCommandLine(std::wstring_view line) {
         const auto close = line.find(L'"', 1);
         end = close == std::wstring_view::npos ? line.size() : close + 1;
     } else {
-        while (end < line.size() && !IsBlank(line[end])) ++end;
+        while (end < line.size() && !IsBlank(line[end]))
+            ++end;
     }
-    while (end < line.size() && IsBlank(line[end])) ++end;
+    while (end < line.size() && IsBlank(line[end]))
+        ++end;
     return std::wstring(line.substr(end));
 }
 
-bool IsSetupRun(std::wstring_view commandLine) { return commandLine == L"/setup"; }
+bool IsSetupRun(std::wstring_view commandLine) {
+    return commandLine == L"/setup";
+}
 
 std::wstring ExplorerVerbCommand(std::wstring_view programFolder,
                                  std::wstring_view programFileName) {

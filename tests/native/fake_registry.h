@@ -13,7 +13,7 @@
 namespace qx::test {
 
 class FakeRegistry final : public Registry {
-public:
+  public:
     static constexpr std::uint32_t kSz = 1, kBinary = 3, kDword = 4;
     struct Value {
         std::uint32_t type = 0;
@@ -26,7 +26,8 @@ public:
     void RegSetSZ(std::int32_t home, std::wstring_view key, std::wstring_view name,
                   std::wstring_view data) override {
         std::vector<std::uint8_t> bytes;
-        for (wchar_t c : data) bytes.push_back(c <= 0xFF ? static_cast<std::uint8_t>(c) : '?');
+        for (wchar_t c : data)
+            bytes.push_back(c <= 0xFF ? static_cast<std::uint8_t>(c) : '?');
         bytes.push_back(0);
         Set(home, key, name, kSz, std::move(bytes));
     }
@@ -53,7 +54,8 @@ public:
         const Value* v = Read(home, key, name);
         if (!v || v->type != kBinary || v->bytes.size() > 4) return 0;
         std::uint32_t n = 0;
-        for (std::size_t i = 0; i < v->bytes.size(); ++i) n |= std::uint32_t{v->bytes[i]} << (8 * i);
+        for (std::size_t i = 0; i < v->bytes.size(); ++i)
+            n |= std::uint32_t{v->bytes[i]} << (8 * i);
         return static_cast<std::int32_t>(n);
     }
     void DeleteValue(std::int32_t home, std::wstring_view key, std::wstring_view name) override {
@@ -92,7 +94,7 @@ public:
     }
     bool Empty() const { return keys_.empty(); }
 
-private:
+  private:
     using Values = std::map<std::wstring, Value>;
 
     static bool IsRoot(std::int32_t home) {

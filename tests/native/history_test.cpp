@@ -35,8 +35,13 @@ TEST(UpdateHistory, MovesCurrentTextOnTopAndDropsRepeats) {
     const Case cases[] = {
         {"current already listed", {L"A", L"B", L"C"}, L"B", {L"B", L"A", L"C"}},
         {"repeat further down", {L"A", L"B", L"A"}, L"C", {L"C", L"A", L"B"}},
-        {"capitals kept below small letters", {L"C:\\WORK"}, L"c:\\work", {L"c:\\work", L"C:\\WORK"}},
-        {"dropped item still hides its case variant", {L"c:\\work", L"C:\\WORK"}, L"c:\\work",
+        {"capitals kept below small letters",
+         {L"C:\\WORK"},
+         L"c:\\work",
+         {L"c:\\work", L"C:\\WORK"}},
+        {"dropped item still hides its case variant",
+         {L"c:\\work", L"C:\\WORK"},
+         L"c:\\work",
          {L"c:\\work"}},
         {"all-files mask", {L"*.*"}, L"*.*", {L"*.*"}},
         {"empty current text stays on top", {L"A", L"", L"B"}, L"", {L"", L"A", L"B"}},
@@ -44,7 +49,8 @@ TEST(UpdateHistory, MovesCurrentTextOnTopAndDropsRepeats) {
         {"empty list", {}, L"D:\\x", {L"D:\\x"}},
         {"case variants of each other", {L"a", L"A", L"b"}, L"c", {L"c", L"a", L"b"}},
     };
-    for (const auto& c : cases) Check(c);
+    for (const auto& c : cases)
+        Check(c);
 }
 
 // Texts that read like the rebuild's marks are ordinary items: none ends the pass early,
@@ -59,7 +65,8 @@ TEST(UpdateHistory, MarkerLikeTextsAreOrdinaryItems) {
         {"separator alone, then empty", {L"<e>", L""}, L"y", {L"y", L"<e>", L""}},
         {"separator in capitals", {L"a<E>b", L"B"}, L"x", {L"x", L"a<E>b", L"B"}},
     };
-    for (const auto& c : cases) Check(c);
+    for (const auto& c : cases)
+        Check(c);
 }
 
 TEST(UpdateHistory, UsesTheGivenFolding) {
@@ -81,7 +88,8 @@ TEST(UpdateHistory, DefaultFoldingCoversCyrillic) {
 namespace {
 
 std::wstring Upper(std::wstring s) {
-    for (wchar_t& c : s) c = TowupperFold(c);
+    for (wchar_t& c : s)
+        c = TowupperFold(c);
     return s;
 }
 
@@ -111,7 +119,8 @@ TEST(UpdateHistory, SameAsMarkerRebuildForOrdinaryTexts) {
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pool) - 1), length(0, 7);
     for (int round = 0; round < 3000; ++round) {
         List list;
-        for (std::size_t n = length(rng); n > 0; --n) list.push_back(pool[pick(rng)]);
+        for (std::size_t n = length(rng); n > 0; --n)
+            list.push_back(pool[pick(rng)]);
         const std::wstring current = pool[pick(rng)];
         List mine = list;
         CountingPump pump;

@@ -23,7 +23,7 @@ Bytes Sz(const char* text) {
 }
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     FakeRegistry reg;
     CountingPump pump;
 
@@ -39,7 +39,9 @@ protected:
     void Seed(std::wstring_view name, std::uint32_t type, Bytes bytes) {
         reg.Put(kSettingsHome, kSettingsKey, name, type, std::move(bytes));
     }
-    void SeedText(std::wstring_view name, const char* text) { Seed(name, FakeRegistry::kSz, Sz(text)); }
+    void SeedText(std::wstring_view name, const char* text) {
+        Seed(name, FakeRegistry::kSz, Sz(text));
+    }
     FormSettings Load() { return LoadSettings(reg, pump); }
     void Save(FormSettings& s) { SaveSettings(s, reg, pump, L','); }
 };
@@ -149,14 +151,14 @@ TEST(SizeSetting, LocaleNumberRoundedTo16Bits) {
         std::optional<std::int16_t> value;
     };
     const Case cases[] = {
-        {L"100", L',', 100},       {L"2047,5", L',', 2048},   {L"2047.5", L'.', 2048},
-        {L"2047.5", L',', {}},     {L"1,4", L',', 1},         {L"2,5", L',', 3},
-        {L",5", L',', 1},          {L"7,", L',', 7},          {L" 12 ", L',', 12},
-        {L"+8", L',', 8},          {L"-2,5", L',', -3},       {L"32767", L',', 32767},
-        {L"32767,5", L',', {}},    {L"32768", L',', {}},      {L"-32768", L',', -32768},
-        {L"-32769", L',', {}},     {L"99999999999", L',', {}}, {L"", L',', {}},
-        {L",", L',', {}},          {L"-", L',', {}},          {L"abc", L',', {}},
-        {L"1,2,3", L',', {}},      {L"1 000", L',', {}},      {L"12a", L',', {}},
+        {L"100", L',', 100},    {L"2047,5", L',', 2048},    {L"2047.5", L'.', 2048},
+        {L"2047.5", L',', {}},  {L"1,4", L',', 1},          {L"2,5", L',', 3},
+        {L",5", L',', 1},       {L"7,", L',', 7},           {L" 12 ", L',', 12},
+        {L"+8", L',', 8},       {L"-2,5", L',', -3},        {L"32767", L',', 32767},
+        {L"32767,5", L',', {}}, {L"32768", L',', {}},       {L"-32768", L',', -32768},
+        {L"-32769", L',', {}},  {L"99999999999", L',', {}}, {L"", L',', {}},
+        {L",", L',', {}},       {L"-", L',', {}},           {L"abc", L',', {}},
+        {L"1,2,3", L',', {}},   {L"1 000", L',', {}},       {L"12a", L',', {}},
     };
     for (const auto& c : cases) {
         const auto got = SizeSettingOf(c.text, c.separator);
@@ -190,13 +192,15 @@ TEST_F(Settings, BothEncodingsStoredAs0ChecksASCII) {
 TEST_F(Settings, OnlyTheFirst40FoldersAreWritten) {
     FormSettings s = Load();
     s.FolderList.clear();
-    for (int i = 0; i < 45; ++i) s.FolderList.push_back(L"D:\\f" + std::to_wstring(i));
+    for (int i = 0; i < 45; ++i)
+        s.FolderList.push_back(L"D:\\f" + std::to_wstring(i));
     pump.yields = 0;
     Save(s);
     for (int i = 0; i < HistoryLimit; ++i)
         ExpectStored(L"Dir" + std::to_wstring(i), FakeRegistry::kSz,
                      Sz(("D:\\f" + std::to_string(i)).c_str()));
-    for (int i = HistoryLimit; i < 45; ++i) EXPECT_EQ(Stored(L"Dir" + std::to_wstring(i)), nullptr);
+    for (int i = HistoryLimit; i < 45; ++i)
+        EXPECT_EQ(Stored(L"Dir" + std::to_wstring(i)), nullptr);
     EXPECT_EQ(s.FolderList.size(), 5u); // not taken
     EXPECT_EQ(s.FolderList.front(), L"D:\\f40");
     EXPECT_EQ(pump.yields, HistoryLimit + 1); // 40 folders, the "*.*" mask
@@ -205,7 +209,8 @@ TEST_F(Settings, OnlyTheFirst40FoldersAreWritten) {
 
 TEST_F(Settings, ShrunkListKeepsOlderHigherEntries) {
     SeedText(L"DefDir", "D:\\old0");
-    for (int i = 0; i < 6; ++i) SeedText(L"Dir" + std::to_wstring(i), ("D:\\old" + std::to_string(i)).c_str());
+    for (int i = 0; i < 6; ++i)
+        SeedText(L"Dir" + std::to_wstring(i), ("D:\\old" + std::to_string(i)).c_str());
     FormSettings s = Load();
     s.FolderList = {L"E:\\new0", L"E:\\new1"};
     Save(s);

@@ -23,13 +23,14 @@ TEST(Startup, ArgumentsFollowTheProgramName) {
         {L"\"C:\\T\\Quarrix.exe D:\\x", L""}, // no closing quote: all of it is the name
         {L"", L""},
     };
-    for (const auto& c : cases) EXPECT_EQ(ArgumentsOfCommandLine(c.line), c.arguments) << c.line;
+    for (const auto& c : cases)
+        EXPECT_EQ(ArgumentsOfCommandLine(c.line), c.arguments) << c.line;
 }
 
 TEST(Startup, SetupSwitchIsExact) {
     EXPECT_TRUE(IsSetupRun(L"/setup"));
-    for (const wchar_t* other : {L"/SETUP", L"/Setup", L" /setup", L"/setup ", L"\"/setup\"",
-                                 L"-setup", L"/setup x", L""})
+    for (const wchar_t* other :
+         {L"/SETUP", L"/Setup", L" /setup", L"/setup ", L"\"/setup\"", L"-setup", L"/setup x", L""})
         EXPECT_FALSE(IsSetupRun(other)) << other;
 }
 
@@ -94,7 +95,8 @@ TEST(Startup, FolderFromCommandLine) {
         {"an existing folder without \\", L"docs", L"docs"},
         {"only quotes", L"\"\"", std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(FolderFromCommandLine(c.line, exists), c.folder) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderFromCommandLine(c.line, exists), c.folder) << c.what;
     // The existence test sees the text without its quotes.
     EXPECT_NE(std::find(asked.begin(), asked.end(), L"D:\\My Docs\\a b.txt"), asked.end());
 }

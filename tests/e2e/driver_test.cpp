@@ -71,12 +71,14 @@ TEST_F(Driver, ReadsListBoxes) {
     EXPECT_THROW(list.ListText(3), DriverError);
 }
 
-TEST_F(Driver, ClicksButtonsAndPointsOfOwnerDrawnOnes) {
+TEST_F(Driver, ClicksButtonsPointsOfOwnerDrawnOnesAndMenuItems) {
     const auto log = form.Control(fx::kLog);
     form.Control(fx::kGo).Click();
     log.WaitUntilText(L"go");
     form.Control(fx::kOwner).ClickAt(5, 5);
     log.WaitUntilText(L"go owner");
+    form.ChooseMenu(fx::kMenuSay);
+    log.WaitUntilText(L"go owner menu");
 }
 
 TEST_F(Driver, PostedKeysReachTheDialogManager) {
@@ -113,6 +115,7 @@ TEST_F(Driver, ReadsAndAnswersAMessageBoxWithAnIcon) {
     EXPECT_TRUE(box.HasIcon());
     const auto buttons = box.Buttons();
     ASSERT_EQ(buttons.size(), 2u) << box.DescribeControls();
+    EXPECT_EQ(buttons, SystemButtons(MB_YESNO));
     EXPECT_EQ(buttons[0].id, IDYES);
     EXPECT_EQ(buttons[1].id, IDNO);
     box.Answer(IDNO);
@@ -176,9 +179,7 @@ TEST(OtherPrograms, ReadsAndAnswersNotepadsQuestionBox) {
     EXPECT_TRUE(box.HasIcon());
     const auto buttons = box.Buttons();
     ASSERT_EQ(buttons.size(), 3u) << Utf8(box.DescribeControls());
-    EXPECT_EQ(buttons[0].id, IDYES);
-    EXPECT_EQ(buttons[1].id, IDNO);
-    EXPECT_EQ(buttons[2].id, IDCANCEL);
+    EXPECT_EQ(buttons, SystemButtons(MB_YESNOCANCEL));
     box.Screenshot(ShotPath(L"notepad-question"));
     box.Answer(buttons[2].caption);
     EXPECT_EQ(notepad.WaitForExit(), 0u);

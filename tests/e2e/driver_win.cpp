@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <memory>
+#include <thread>
 #include <utility>
 
 namespace qx::e2e {
@@ -319,6 +321,8 @@ Window Window::FocusedControl() const {
     return Window(info.hwndFocus);
 }
 
+void Window::ChooseMenu(int id) const { Post(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
 void Window::Close() const { Post(WM_CLOSE, 0, 0); }
 
 void Window::WaitUntilGone(Ms limit) const {
@@ -564,6 +568,61 @@ void MsgBox::Answer(std::wstring_view caption, Ms limit) const {
                       DescribeControls());
 }
 
+namespace {
+struct EnumState {
+    DWORD pid;
+    bool visibleOnly;
+    std::vector<Window> found;
+};
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
+    auto& state = *reinterpret_cast<EnumState*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == state.pid && (!state.visibleOnly || IsWindowVisible(hwnd)))
+        state.found.emplace_back(hwnd);
+    return TRUE;
+}
+
+std::vector<Window> TopWindowsOf(DWORD pid, bool visibleOnly) {
+    EnumState state{pid, visibleOnly, {}};
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+std::wstring TitleOf(HWND hwnd) {
+    wchar_t title[1024] = {};
+    GetWindowTextW(hwnd, title, 1024);
+    return title;
+}
+} // namespace
+
+std::vector<Button> SystemButtons(UINT type) {
+    static std::map<UINT, std::vector<Button>> known;
+    if (auto it = known.find(type); it != known.end()) return it->second;
+    const std::wstring title = L"qx-e2e-probe-" + Number(type);
+    std::thread shower([&] { MessageBoxW(nullptr, L"probe", title.c_str(), type); });
+    std::vector<Button> buttons;
+    try {
+        const auto box = WaitFor<MsgBox>(
+            [&]() -> std::optional<MsgBox> {
+                for (const auto& w : TopWindowsOf(GetCurrentProcessId(), true))
+                    if (TitleOf(w.Handle()) == title) return MsgBox(w.Handle());
+                return std::nullopt;
+            },
+            L"the probe box " + Quoted(title));
+        buttons = box.Buttons();
+        if (buttons.empty()) throw DriverError(L"the probe box has no buttons");
+        box.Answer(buttons.front().id);
+    } catch (...) {
+        shower.detach(); // the box may still be up; the test fails anyway
+        throw;
+    }
+    shower.join();
+    known[type] = buttons;
+    return buttons;
+}
+
 // ---- Process -----------------------------------------------------------------------------
 
 Process Process::Start(const std::wstring& commandLine, const std::wstring& folder,
@@ -641,34 +700,6 @@ void Process::Terminate() {
     }
 }
 
-namespace {
-struct EnumState {
-    DWORD pid;
-    bool visibleOnly;
-    std::vector<Window> found;
-};
-
-BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
-    auto& state = *reinterpret_cast<EnumState*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == state.pid && (!state.visibleOnly || IsWindowVisible(hwnd)))
-        state.found.emplace_back(hwnd);
-    return TRUE;
-}
-
-std::vector<Window> TopWindowsOf(DWORD pid, bool visibleOnly) {
-    EnumState state{pid, visibleOnly, {}};
-    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
-    return state.found;
-}
-
-std::wstring TitleOf(HWND hwnd) {
-    wchar_t title[1024] = {};
-    GetWindowTextW(hwnd, title, 1024);
-    return title;
-}
-} // namespace
 
 std::vector<Window> Process::TopWindows() const { return TopWindowsOf(id_, true); }
 

@@ -107,6 +107,10 @@ public:
     void Focus() const;
     // The control that has the keyboard focus in this window's thread (GetGUIThreadInfo).
     Window FocusedControl() const;
+    // Picks an item of this window's menu bar: posts the WM_COMMAND a click on it would give.
+    // Whether the item is enabled is not checked: under Wine a menu of another process cannot
+    // be read.
+    void ChooseMenu(int id) const;
     void Close() const;           // posts WM_CLOSE
     void WaitUntilGone(Ms limit = kWait) const;
     void WaitUntilText(std::wstring_view text, Ms limit = kWait) const;
@@ -168,14 +172,19 @@ public:
     std::wstring Title() const { return Text(); }
     std::wstring Message() const;
     std::vector<Button> Buttons() const;    // visible buttons, left to right
-    // An icon shows: a label with SS_ICON that holds an icon and has a size. Wine keeps an
-    // empty, zero-sized one in boxes without an icon; Windows has none there.
+    // An icon shows: a label with SS_ICON that holds an icon. Wine keeps such a label, with a
+    // size but without an icon, in boxes that have none; Windows leaves it out.
     bool HasIcon() const;
 
     // Clicks the button and waits until the box is gone.
     void Answer(int id, Ms limit = kWait) const;
     void Answer(std::wstring_view caption, Ms limit = kWait) const;
 };
+
+// The buttons the system gives a message box of `type` (MB_OK, MB_YESNO...), captions in the
+// user interface language: Wine in Russian captions OK as Cyrillic "ОК". Shown and read once
+// in this process.
+std::vector<Button> SystemButtons(UINT type);
 
 // A started program. The handles are owned; a program still running when its Process ends is
 // terminated, so a failed test leaves no window behind for the next.

@@ -16,12 +16,13 @@ enum Id : int {
     kGroup,       // a group box that is the parent of kCheck
     kCheck,
     kGo,          // the default button
-    kLog,         // the events so far, separated by spaces: go cancel owner yes no
+    kLog,         // the events so far, separated by spaces: go cancel owner yes no menu
     kDisabled,
     kHidden,
     kList,        // multiple selection: "one" "two" "three", the first and last selected
     kOwner,       // owner-drawn button
     kAsk,         // asks kQuestion with Yes/No and a question icon
+    kMenuSay = 201, // menu bar item: logs "menu"
 };
 
 } // namespace qx::e2e::fixture

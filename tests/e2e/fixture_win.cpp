@@ -82,6 +82,7 @@ void OnCommand(int id, int code) {
     case kGo: Log(L"go"); break;
     case IDCANCEL: Log(L"cancel"); break;
     case kOwner: Log(L"owner"); break;
+    case kMenuSay: Log(L"menu"); break;
     case kAsk: {
         const int answer = MessageBoxW(g_main, kQuestion, kQuestionTitle,
                                        MB_YESNO | MB_ICONQUESTION);
@@ -118,8 +119,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"QxE2eFixture";
     RegisterClassW(&wc);
+    const HMENU bar = CreateMenu();
+    const HMENU sub = CreatePopupMenu();
+    AppendMenuW(sub, MF_STRING, kMenuSay, L"Сказать");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"Меню");
     const HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, wc.lpszClassName, kTitle,
-                                      WS_OVERLAPPEDWINDOW, 40, 40, 460, 270, nullptr, nullptr,
+                                      WS_OVERLAPPEDWINDOW, 40, 40, 460, 290, nullptr, bar,
                                       instance, nullptr);
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);

@@ -9,6 +9,7 @@
 #include "quarrix/window/startup.h"
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -121,17 +122,33 @@ DWORD ValueCount(HKEY key) {
     return values;
 }
 
-// Top-level windows of this thread: a message box would be one.
-int ThreadWindows() {
-    int n = 0;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND, LPARAM p) -> BOOL {
-            ++*reinterpret_cast<int*>(p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
-    return n;
+BOOL CALLBACK CloseAndName(HWND window, LPARAM names) {
+    if (!::IsWindowVisible(window)) return TRUE; // the thread's own helper windows
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(window, caption, 256);
+    reinterpret_cast<std::vector<std::wstring>*>(names)->push_back(caption);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+// Runs `work` on a thread of its own with COM ready. A message box would hold that thread:
+// after a generous wait the windows it still shows are named (and closed, so it can end).
+std::vector<std::wstring> RunWatched(const std::function<void()>& work) {
+    struct Job {
+        const std::function<void()>* work;
+        static DWORD WINAPI Run(void* p) {
+            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            (*static_cast<Job*>(p)->work)();
+            ::CoUninitialize();
+            return 0;
+        }
+    } job{&work};
+    DWORD id = 0;
+    UniqueHandle thread(::CreateThread(nullptr, 0, &Job::Run, &job, 0, &id));
+    std::vector<std::wstring> shown;
+    while (thread && ::WaitForSingleObject(thread.get(), 30000) == WAIT_TIMEOUT)
+        ::EnumThreadWindows(id, CloseAndName, reinterpret_cast<LPARAM>(&shown));
+    return shown;
 }
 
 const std::wstring kFolder = L"D:\\Работа\\2024";
@@ -172,10 +189,17 @@ TEST_F(SettingsReg, WithoutTheLibraryFirstRunStateAndNothingSaved) {
         ::RegSetValueExW(h, L"DefDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kept.c_str()),
                          static_cast<DWORD>((kept.size() + 1) * sizeof(wchar_t)));
     }
-    const int windowsBefore = ThreadWindows();
-    qx::ZizezodeClient registry;
-    CountingPump pump;
-    FormSettings s = LoadSettings(registry, pump);
+    FormSettings s;
+    const auto shown = RunWatched([&] {
+        qx::ZizezodeClient registry;
+        CountingPump pump;
+        s = LoadSettings(registry, pump);
+        FormSettings closing = s;
+        closing.FolderText = kFolder;
+        closing.FolderList = {kFolder};
+        SaveSettings(closing, registry, pump, L',');
+    });
+    EXPECT_TRUE(shown.empty()) << "a window was shown: " << shown.front();
     EXPECT_EQ(s.NotepadPath, L"notepad.exe");
     EXPECT_EQ(s.SizeText, L"100");
     EXPECT_TRUE(s.chkASCII);
@@ -183,10 +207,6 @@ TEST_F(SettingsReg, WithoutTheLibraryFirstRunStateAndNothingSaved) {
     EXPECT_EQ(s.FolderText, L"C:\\"); // the stored start folder is not reachable
     EXPECT_EQ(s.FolderList, std::vector<std::wstring>{L"C:\\"});
     EXPECT_EQ(s.MaskList, std::vector<std::wstring>{L"*.*"});
-    s.FolderText = kFolder;
-    s.FolderList = {kFolder};
-    SaveSettings(s, registry, pump, L',');
-    EXPECT_EQ(ThreadWindows(), windowsBefore);
 
     UniqueKey key = OpenSettingsKey();
     ASSERT_TRUE(key);

@@ -55,7 +55,8 @@ bool IsDigit(wchar_t c) {
 
 } // namespace
 
-std::optional<std::int16_t> SizeSettingOf(std::wstring_view text, wchar_t decimalSeparator) {
+std::optional<std::int16_t> SizeSettingOf(std::wstring_view text,
+                                          std::wstring_view decimalSeparator) {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back()))
@@ -69,9 +70,12 @@ std::optional<std::int16_t> SizeSettingOf(std::wstring_view text, wchar_t decima
     constexpr std::int32_t kCap = 100000;
     std::int32_t whole = 0;
     bool digits = false, roundUp = false, afterSeparator = false, firstFraction = true;
-    for (wchar_t c : text) {
-        if (c == decimalSeparator && !afterSeparator) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (!afterSeparator && !decimalSeparator.empty() &&
+            text.substr(i).starts_with(decimalSeparator)) {
             afterSeparator = true;
+            i += decimalSeparator.size() - 1;
         } else if (!IsDigit(c)) {
             return std::nullopt;
         } else if (!afterSeparator) {
@@ -118,7 +122,8 @@ FormSettings LoadSettings(Registry& r, EventPump& pump) {
     return s;
 }
 
-void SaveSettings(FormSettings& s, Registry& r, EventPump& pump, wchar_t decimalSeparator) {
+void SaveSettings(FormSettings& s, Registry& r, EventPump& pump,
+                  std::wstring_view decimalSeparator) {
     r.RegSetSZ(kSettingsHome, kSettingsKey, kNotepad, s.NotepadPath);
     if (const auto size = SizeSettingOf(s.SizeText, decimalSeparator))
         r.RegSetIntegerBINARY(kSettingsHome, kSettingsKey, kUserMaxFileSize, *size);

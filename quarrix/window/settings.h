@@ -47,12 +47,14 @@ FormSettings LoadSettings(Registry& registry, EventPump& pump);
 // written only when SizeText gives a 16-bit number (see SizeSettingOf). Yields after every
 // history entry taken.
 void SaveSettings(FormSettings& settings, Registry& registry, EventPump& pump,
-                  wchar_t decimalSeparator);
+                  std::wstring_view decimalSeparator);
 
 // The size text as the 16-bit whole number stored: blanks around it allowed, an optional
-// sign, decimal digits with at most one `decimalSeparator` (the user's locale's), no digit
+// sign, decimal digits with at most one `decimalSeparator` (the user's locale's, which may
+// be longer than one character), no digit
 // grouping; halves round away from zero. Nothing when it is no number or the rounded number
 // does not fit in a signed 16-bit value.
-std::optional<std::int16_t> SizeSettingOf(std::wstring_view text, wchar_t decimalSeparator);
+std::optional<std::int16_t> SizeSettingOf(std::wstring_view text,
+                                          std::wstring_view decimalSeparator);
 
 } // namespace qx::quarrix

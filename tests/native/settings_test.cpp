@@ -43,7 +43,7 @@ class Settings : public ::testing::Test {
         Seed(name, FakeRegistry::kSz, Sz(text));
     }
     FormSettings Load() { return LoadSettings(reg, pump); }
-    void Save(FormSettings& s) { SaveSettings(s, reg, pump, L','); }
+    void Save(FormSettings& s) { SaveSettings(s, reg, pump, L","); }
 };
 
 void ExpectFirstRun(const FormSettings& s) {
@@ -147,22 +147,23 @@ TEST_F(Settings, SizeTextFromStoredValue) {
 TEST(SizeSetting, LocaleNumberRoundedTo16Bits) {
     struct Case {
         const wchar_t* text;
-        wchar_t separator;
+        const wchar_t* separator;
         std::optional<std::int16_t> value;
     };
     const Case cases[] = {
-        {L"100", L',', 100},    {L"2047,5", L',', 2048},    {L"2047.5", L'.', 2048},
-        {L"2047.5", L',', {}},  {L"1,4", L',', 1},          {L"2,5", L',', 3},
-        {L",5", L',', 1},       {L"7,", L',', 7},           {L" 12 ", L',', 12},
-        {L"+8", L',', 8},       {L"-2,5", L',', -3},        {L"32767", L',', 32767},
-        {L"32767,5", L',', {}}, {L"32768", L',', {}},       {L"-32768", L',', -32768},
-        {L"-32769", L',', {}},  {L"99999999999", L',', {}}, {L"", L',', {}},
-        {L",", L',', {}},       {L"-", L',', {}},           {L"abc", L',', {}},
-        {L"1,2,3", L',', {}},   {L"1 000", L',', {}},       {L"12a", L',', {}},
+        {L"100", L",", 100},    {L"2047,5", L",", 2048},    {L"2047.5", L".", 2048},
+        {L"2047.5", L",", {}},  {L"1,4", L",", 1},          {L"2,5", L",", 3},
+        {L",5", L",", 1},       {L"7,", L",", 7},           {L" 12 ", L",", 12},
+        {L"+8", L",", 8},       {L"-2,5", L",", -3},        {L"32767", L",", 32767},
+        {L"32767,5", L",", {}}, {L"32768", L",", {}},       {L"-32768", L",", -32768},
+        {L"-32769", L",", {}},  {L"99999999999", L",", {}}, {L"", L",", {}},
+        {L",", L",", {}},       {L"-", L",", {}},           {L"abc", L",", {}},
+        {L"1,2,3", L",", {}},   {L"1 000", L",", {}},       {L"12a", L",", {}},
+        {L"12<>5", L"<>", 13},  {L"12<5", L"<>", {}},
     };
     for (const auto& c : cases) {
         const auto got = SizeSettingOf(c.text, c.separator);
-        EXPECT_EQ(got, c.value) << c.text << " with " << std::wstring(1, c.separator);
+        EXPECT_EQ(got, c.value) << c.text << " with " << c.separator;
     }
 }
 
@@ -267,6 +268,6 @@ TEST_F(Settings, UnregisteredLibrary) {
 
     FakeRegistry none;
     none.registered = false;
-    SaveSettings(s, none, pump, L',');
+    SaveSettings(s, none, pump, L",");
     EXPECT_TRUE(none.Empty());
 }

@@ -164,7 +164,7 @@ void FirstSearchAndClose() {
     UpdateHistory(s.FolderList, kFolder, pump);
     UpdateHistory(s.MaskList, kMask, pump);
     s.FolderText = kFolder;
-    SaveSettings(s, registry, pump, L',');
+    SaveSettings(s, registry, pump, L",");
 }
 
 class SettingsReg : public ::testing::Test {
@@ -197,7 +197,7 @@ TEST_F(SettingsReg, WithoutTheLibraryFirstRunStateAndNothingSaved) {
         FormSettings closing = s;
         closing.FolderText = kFolder;
         closing.FolderList = {kFolder};
-        SaveSettings(closing, registry, pump, L',');
+        SaveSettings(closing, registry, pump, L",");
     });
     EXPECT_TRUE(shown.empty()) << "a window was shown: " << shown.front();
     EXPECT_EQ(s.NotepadPath, L"notepad.exe");

@@ -271,3 +271,44 @@ TEST_F(Settings, UnregisteredLibrary) {
     SaveSettings(s, none, pump, L",");
     EXPECT_TRUE(none.Empty());
 }
+
+// The stand-in must read as the registry class does, or the tests above prove nothing.
+TEST(FakeRegistryRules, GettersReadAsTheClassDoes) {
+    FakeRegistry reg;
+    const std::int32_t hkcu = qx::kCurrentUser;
+    const std::wstring longest(16383, L'x'), tooLong(16384, L'x');
+    reg.RegSetSZ(hkcu, L"A\\B\\C", L"longest", longest);
+    reg.RegSetSZ(hkcu, L"A\\B\\C", L"tooLong", tooLong);
+    reg.RegSetSZ(hkcu, L"A\\B\\C", L"empty", L"");
+    EXPECT_TRUE(reg.HasKey(hkcu, L"A") && reg.HasKey(hkcu, L"a\\b"));
+    EXPECT_EQ(reg.RegGetSZ(hkcu, L"a\\b\\c", L"LONGEST"), longest);
+    EXPECT_EQ(reg.RegGetSZ(hkcu, L"A\\B\\C", L"tooLong"), L"");
+    EXPECT_EQ(reg.Find(hkcu, L"A\\B\\C", L"empty")->bytes, Bytes{0});
+
+    reg.RegSetIntegerBINARY(hkcu, L"K", L"minus1", -1);
+    reg.RegSetByteBINARY(hkcu, L"K", L"b200", 200);
+    reg.Put(hkcu, L"K", L"four", FakeRegistry::kBinary, {0xFB, 0xFF, 0xFF, 0xFF});
+    reg.Put(hkcu, L"K", L"eight", FakeRegistry::kBinary, Bytes(8, 1));
+    reg.Put(hkcu, L"K", L"dword", FakeRegistry::kDword, {3, 0, 0, 0});
+    reg.Put(hkcu, L"K", L"expand", 2, Sz("x"));
+    EXPECT_EQ(reg.RegGetBINARY(hkcu, L"K", L"minus1"), 65535);
+    EXPECT_EQ(reg.RegGetBINARY(hkcu, L"K", L"b200"), 200);
+    EXPECT_EQ(reg.RegGetBINARY(hkcu, L"K", L"four"), -5);
+    EXPECT_EQ(reg.RegGetBINARY(hkcu, L"K", L"eight"), 0);
+    EXPECT_EQ(reg.RegGetBINARY(hkcu, L"K", L"dword"), 0);
+    EXPECT_EQ(reg.RegGetSZ(hkcu, L"K", L"dword"), L"");
+    EXPECT_EQ(reg.RegGetSZ(hkcu, L"K", L"expand"), L"");
+    EXPECT_EQ(reg.RegGetBINARY(hkcu, L"Missing", L"x"), 0);
+
+    reg.RegSetSZ(0x12345678, L"K", L"x", L"y"); // no such root key
+    EXPECT_FALSE(reg.HasKey(0x12345678, L"K"));
+    reg.DeleteKey(hkcu, L"A\\B"); // still has a sub-key
+    EXPECT_TRUE(reg.HasKey(hkcu, L"A\\B"));
+    reg.DeleteValue(hkcu, L"K", L"B200");
+    EXPECT_EQ(reg.Find(hkcu, L"K", L"b200"), nullptr);
+
+    reg.registered = false;
+    EXPECT_EQ(reg.RegGetSZ(hkcu, L"A\\B\\C", L"longest"), L"");
+    reg.RegSetSZ(hkcu, L"New", L"x", L"y");
+    EXPECT_FALSE(reg.HasKey(hkcu, L"New"));
+}

@@ -9,7 +9,7 @@ using namespace qx::e2e;
 namespace {
 
 class FormAboutShow : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         auto run = Process::Start(L"regsvr32 /s " + Quote(BinPath(L"Wexcal31.dll")));
         ASSERT_EQ(run.WaitForExit(), 0u) << "Wexcal31.dll did not register";
@@ -18,7 +18,8 @@ protected:
 
 std::wstring VbsString(std::wstring_view text) {
     std::wstring quoted = L"\"";
-    for (wchar_t c : text) quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
+    for (wchar_t c : text)
+        quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
     return quoted + L"\"";
 }
 
@@ -39,19 +40,21 @@ struct Call {
 
 // The script ends with 0 when the call left every variable as it was, with 5 otherwise.
 std::wstring WriteScript(const Call& c) {
-    std::wstring script =
-        L"Dim o, icon, title, ver, years, topic\r\n"
-        L"Set o = CreateObject(\"ZIZEZODEISTRY.ZIZEZODE\")\r\n"
-        L"icon = 0\r\n"
-        L"title = " + VbsString(c.title) + L"\r\n"
-        L"ver = " + VbsString(c.version) + L"\r\n"
-        L"years = " + VbsString(c.years) + L"\r\n"
-        L"topic = " + VbsString(c.topic) + L"\r\n"
-        L"o.FormAboutShow icon, title, ver, years, topic\r\n"
-        L"If icon <> 0 Or title <> " + VbsString(c.title) + L" Or ver <> " +
-        VbsString(c.version) + L" Or years <> " + VbsString(c.years) + L" Or topic <> " +
-        VbsString(c.topic) + L" Then WScript.Quit 5\r\n"
-        L"WScript.Quit 0\r\n";
+    const std::wstring title = VbsString(c.title), version = VbsString(c.version),
+                       years = VbsString(c.years), topic = VbsString(c.topic);
+    const std::wstring lines[] = {
+        L"Dim o, icon, title, ver, years, topic",
+        L"Set o = CreateObject(\"ZIZEZODEISTRY.ZIZEZODE\")",
+        L"icon = 0 : title = " + title + L" : ver = " + version + L" : years = " + years +
+            L" : topic = " + topic,
+        L"o.FormAboutShow icon, title, ver, years, topic",
+        L"If icon <> 0 Or title <> " + title + L" Or ver <> " + version + L" Or years <> " + years +
+            L" Or topic <> " + topic + L" Then WScript.Quit 5",
+        L"WScript.Quit 0",
+    };
+    std::wstring script;
+    for (const auto& line : lines)
+        script += line + L"\r\n";
     const std::wstring path = MakeTempFolder(L"about") + L"\\about.vbs";
     WriteBytes(path, Ansi(script));
     return path;

@@ -11,7 +11,7 @@ namespace fx = qx::e2e::fixture;
 namespace {
 
 class Driver : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app = Process::Start(Quote(BinPath(L"e2e_fixture.exe")));
         form = app.Window(fx::kTitle);

@@ -35,7 +35,9 @@ struct GdiDeleter {
     void operator()(HGDIOBJ obj) const noexcept { DeleteObject(obj); }
 };
 
-std::wstring Number(long long n) { return std::to_wstring(n); }
+std::wstring Number(long long n) {
+    return std::to_wstring(n);
+}
 
 std::wstring Hex(unsigned long long n) {
     wchar_t buf[32];
@@ -52,7 +54,8 @@ std::wstring SystemMessage(DWORD code) {
     if (text) {
         std::wstring description = text;
         LocalFree(text);
-        while (!description.empty() && iswspace(description.back())) description.pop_back();
+        while (!description.empty() && iswspace(description.back()))
+            description.pop_back();
         result += L" (" + description + L")";
     }
     return result;
@@ -64,7 +67,9 @@ std::wstring Shorten(std::wstring_view text, size_t most = 80) {
     return shown;
 }
 
-std::wstring Quoted(std::wstring_view text) { return L"\"" + Visible(text) + L"\""; }
+std::wstring Quoted(std::wstring_view text) {
+    return L"\"" + Visible(text) + L"\"";
+}
 
 bool SameText(std::wstring_view a, std::wstring_view b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
@@ -87,12 +92,18 @@ struct KeyInfo {
 
 KeyInfo Info(Key key) {
     switch (key) {
-    case Key::Enter: return {VK_RETURN, L"Enter"};
-    case Key::Escape: return {VK_ESCAPE, L"Esc"};
-    case Key::Space: return {VK_SPACE, L"Space"};
-    case Key::Tab: return {VK_TAB, L"Tab"};
-    case Key::Down: return {VK_DOWN, L"Down"};
-    case Key::Up: return {VK_UP, L"Up"};
+    case Key::Enter:
+        return {VK_RETURN, L"Enter"};
+    case Key::Escape:
+        return {VK_ESCAPE, L"Esc"};
+    case Key::Space:
+        return {VK_SPACE, L"Space"};
+    case Key::Tab:
+        return {VK_TAB, L"Tab"};
+    case Key::Down:
+        return {VK_DOWN, L"Down"};
+    case Key::Up:
+        return {VK_UP, L"Up"};
     }
     return {0, L"?"};
 }
@@ -122,9 +133,15 @@ std::wstring Visible(std::wstring_view text) {
     std::wstring out;
     for (wchar_t c : text) {
         switch (c) {
-        case L'\r': out += L"\\r"; break;
-        case L'\n': out += L"\\n"; break;
-        case L'\t': out += L"\\t"; break;
+        case L'\r':
+            out += L"\\r";
+            break;
+        case L'\n':
+            out += L"\\n";
+            break;
+        case L'\t':
+            out += L"\\t";
+            break;
         default:
             if (c < 0x20) {
                 wchar_t buf[8];
@@ -154,11 +171,14 @@ void WaitUntil(const std::function<bool()>& probe, std::wstring_view what, Ms li
 
 // ---- Window ------------------------------------------------------------------------------
 
-bool Window::Exists() const { return hwnd_ && IsWindow(hwnd_); }
+bool Window::Exists() const {
+    return hwnd_ && IsWindow(hwnd_);
+}
 
 void Window::MustExist() const {
-    if (!Exists()) throw DriverError(L"window " + Hex(reinterpret_cast<UINT_PTR>(hwnd_)) +
-                                     L" does not exist (any more)");
+    if (!Exists())
+        throw DriverError(L"window " + Hex(reinterpret_cast<UINT_PTR>(hwnd_)) +
+                          L" does not exist (any more)");
 }
 
 DWORD Window::ProcessId() const {
@@ -167,13 +187,15 @@ DWORD Window::ProcessId() const {
     return pid;
 }
 
-DWORD Window::ThreadId() const { return GetWindowThreadProcessId(hwnd_, nullptr); }
+DWORD Window::ThreadId() const {
+    return GetWindowThreadProcessId(hwnd_, nullptr);
+}
 
 LRESULT Window::Send(UINT msg, WPARAM wp, LPARAM lp, Ms limit) const {
     MustExist();
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(hwnd_, msg, wp, lp, SMTO_ABORTIFHUNG,
-                             static_cast<UINT>(limit.count()), &result)) {
+    if (!SendMessageTimeoutW(hwnd_, msg, wp, lp, SMTO_ABORTIFHUNG, static_cast<UINT>(limit.count()),
+                             &result)) {
         MustExist();
         throw DriverError(Describe() + L" did not answer message " + Hex(msg) + L" within " +
                           Number(limit.count()) + L" ms");
@@ -194,10 +216,18 @@ std::wstring Window::ClassName() const {
     return buf;
 }
 
-int Window::Id() const { return GetDlgCtrlID(hwnd_); }
-LONG Window::Style() const { return GetWindowLongW(hwnd_, GWL_STYLE); }
-bool Window::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
-bool Window::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+int Window::Id() const {
+    return GetDlgCtrlID(hwnd_);
+}
+LONG Window::Style() const {
+    return GetWindowLongW(hwnd_, GWL_STYLE);
+}
+bool Window::Visible() const {
+    return IsWindowVisible(hwnd_) != FALSE;
+}
+bool Window::Enabled() const {
+    return IsWindowEnabled(hwnd_) != FALSE;
+}
 
 RECT Window::ScreenRect() const {
     RECT r{};
@@ -232,7 +262,8 @@ HWND TypingTarget(const Window& w) {
 void Window::Type(std::wstring_view text) const {
     MustExist();
     const Window target(TypingTarget(*this));
-    for (wchar_t c : text) target.Send(WM_CHAR, c, 1);
+    for (wchar_t c : text)
+        target.Send(WM_CHAR, c, 1);
 }
 
 void Window::Retype(std::wstring_view text) const {
@@ -254,9 +285,9 @@ void MustBeClickable(const Window& w) {
         if (!IsWindowEnabled(h)) {
             const Window blocker(h);
             throw DriverError(L"cannot click " + w.Describe() +
-                              (h == w.Handle() ? std::wstring(L": it is disabled")
-                                               : L": its parent is disabled: " +
-                                                     blocker.Describe()));
+                              (h == w.Handle()
+                                   ? std::wstring(L": it is disabled")
+                                   : L": its parent is disabled: " + blocker.Describe()));
         }
     }
 }
@@ -286,7 +317,8 @@ void Window::PressForeground(Key key) const {
     const HWND top = GetAncestor(hwnd_, GA_ROOT);
     SetForegroundWindow(top);
     WaitUntil([&] { return GetForegroundWindow() == top; },
-              L"the foreground to go to " + Window(top).Describe(), Ms(2000), [] {
+              L"the foreground to go to " + Window(top).Describe(), Ms(2000),
+              [] {
                   const HWND fg = GetForegroundWindow();
                   return fg ? Window(fg).Describe() : std::wstring(L"no foreground window");
               });
@@ -321,9 +353,13 @@ Window Window::FocusedControl() const {
     return Window(info.hwndFocus);
 }
 
-void Window::ChooseMenu(int id) const { Post(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void Window::ChooseMenu(int id) const {
+    Post(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
 
-void Window::Close() const { Post(WM_CLOSE, 0, 0); }
+void Window::Close() const {
+    Post(WM_CLOSE, 0, 0);
+}
 
 void Window::WaitUntilGone(Ms limit) const {
     WaitUntil([&] { return !Exists() || !Visible(); }, L"to close: " + Describe(), limit);
@@ -339,7 +375,9 @@ void Window::WaitUntilEnabled(bool enabled, Ms limit) const {
               Describe() + (enabled ? L" to be enabled" : L" to be disabled"), limit);
 }
 
-int Window::CheckState() const { return static_cast<int>(Send(BM_GETCHECK, 0, 0)); }
+int Window::CheckState() const {
+    return static_cast<int>(Send(BM_GETCHECK, 0, 0));
+}
 
 int Window::ListCount() const {
     const auto n = Send(LB_GETCOUNT, 0, 0);
@@ -361,11 +399,14 @@ std::wstring Window::ListText(int index) const {
 std::vector<std::wstring> Window::ListItems() const {
     std::vector<std::wstring> items;
     const int n = ListCount();
-    for (int i = 0; i < n; ++i) items.push_back(ListText(i));
+    for (int i = 0; i < n; ++i)
+        items.push_back(ListText(i));
     return items;
 }
 
-bool Window::ListSelected(int index) const { return Send(LB_GETSEL, index, 0) > 0; }
+bool Window::ListSelected(int index) const {
+    return Send(LB_GETSEL, index, 0) > 0;
+}
 
 std::vector<int> Window::ListSelection() const {
     std::vector<int> selected;
@@ -375,7 +416,9 @@ std::vector<int> Window::ListSelection() const {
     return selected;
 }
 
-LRESULT Window::ListData(int index) const { return Send(LB_GETITEMDATA, index, 0); }
+LRESULT Window::ListData(int index) const {
+    return Send(LB_GETITEMDATA, index, 0);
+}
 
 int Window::ComboCount() const {
     const auto n = Send(CB_GETCOUNT, 0, 0);
@@ -397,11 +440,14 @@ std::wstring Window::ComboText(int index) const {
 std::vector<std::wstring> Window::ComboItems() const {
     std::vector<std::wstring> items;
     const int n = ComboCount();
-    for (int i = 0; i < n; ++i) items.push_back(ComboText(i));
+    for (int i = 0; i < n; ++i)
+        items.push_back(ComboText(i));
     return items;
 }
 
-int Window::ComboSelection() const { return static_cast<int>(Send(CB_GETCURSEL, 0, 0)); }
+int Window::ComboSelection() const {
+    return static_cast<int>(Send(CB_GETCURSEL, 0, 0));
+}
 
 std::vector<Window> Window::Controls() const {
     std::vector<Window> found;
@@ -462,7 +508,8 @@ std::wstring Window::Describe() const {
 std::wstring Window::DescribeControls() const {
     if (!Exists()) return Describe();
     std::wstring d;
-    for (const auto& w : Controls()) d += (d.empty() ? L"[" : L", ") + w.Describe();
+    for (const auto& w : Controls())
+        d += (d.empty() ? L"[" : L", ") + w.Describe();
     return d.empty() ? L"no controls" : d + L"]";
 }
 
@@ -530,7 +577,8 @@ std::vector<Button> MsgBox::Buttons() const {
         return a.ScreenRect().left < b.ScreenRect().left;
     });
     std::vector<Button> buttons;
-    for (const auto& w : shown) buttons.push_back({w.Id(), w.Text()});
+    for (const auto& w : shown)
+        buttons.push_back({w.Id(), w.Text()});
     return buttons;
 }
 
@@ -601,7 +649,7 @@ std::vector<Button> SystemButtons(UINT type) {
     static std::map<UINT, std::vector<Button>> known;
     if (auto it = known.find(type); it != known.end()) return it->second;
     const std::wstring title = L"qx-e2e-probe-" + Number(type);
-    std::thread shower([&] { MessageBoxW(nullptr, L"probe", title.c_str(), type); });
+    std::thread shower([title, type] { MessageBoxW(nullptr, L"probe", title.c_str(), type); });
     std::vector<Button> buttons;
     try {
         const auto box = WaitFor<MsgBox>(
@@ -625,8 +673,7 @@ std::vector<Button> SystemButtons(UINT type) {
 
 // ---- Process -----------------------------------------------------------------------------
 
-Process Process::Start(const std::wstring& commandLine, const std::wstring& folder,
-                       Ms idleLimit) {
+Process Process::Start(const std::wstring& commandLine, const std::wstring& folder, Ms idleLimit) {
     Process p;
     p.commandLine_ = commandLine;
     std::wstring mutableLine = commandLine;
@@ -646,7 +693,9 @@ Process Process::Start(const std::wstring& commandLine, const std::wstring& fold
     return p;
 }
 
-Process::Process(Process&& other) noexcept { *this = std::move(other); }
+Process::Process(Process&& other) noexcept {
+    *this = std::move(other);
+}
 
 Process& Process::operator=(Process&& other) noexcept {
     if (this != &other) {
@@ -659,7 +708,9 @@ Process& Process::operator=(Process&& other) noexcept {
     return *this;
 }
 
-Process::~Process() { Release(); }
+Process::~Process() {
+    Release();
+}
 
 void Process::Release() noexcept {
     if (process_) {
@@ -700,12 +751,14 @@ void Process::Terminate() {
     }
 }
 
-
-std::vector<Window> Process::TopWindows() const { return TopWindowsOf(id_, true); }
+std::vector<Window> Process::TopWindows() const {
+    return TopWindowsOf(id_, true);
+}
 
 std::wstring Process::DescribeWindows() const {
     std::wstring d;
-    for (const auto& w : TopWindowsOf(id_, false)) d += (d.empty() ? L"[" : L", ") + w.Describe();
+    for (const auto& w : TopWindowsOf(id_, false))
+        d += (d.empty() ? L"[" : L", ") + w.Describe();
     return d.empty() ? L"none" : d + L"]";
 }
 
@@ -739,8 +792,7 @@ Window Process::Window(std::wstring_view title, Ms limit) const {
     return WaitTop({}, title, false, limit);
 }
 
-e2e::Window Process::WindowOfClass(std::wstring_view cls, std::wstring_view title,
-                                   Ms limit) const {
+e2e::Window Process::WindowOfClass(std::wstring_view cls, std::wstring_view title, Ms limit) const {
     return WaitTop(cls, title, title.empty(), limit);
 }
 
@@ -789,21 +841,26 @@ void WriteBytes(const std::wstring& path, std::string_view bytes) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
-        throw DriverError(L"cannot create " + Quoted(path) + L": " +
-                          SystemMessage(GetLastError()));
+        throw DriverError(L"cannot create " + Quoted(path) + L": " + SystemMessage(GetLastError()));
     }
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr) ||
         written != bytes.size())
-        throw DriverError(L"cannot write " + Quoted(path) + L": " +
-                          SystemMessage(GetLastError()));
+        throw DriverError(L"cannot write " + Quoted(path) + L": " + SystemMessage(GetLastError()));
 }
 
 std::wstring ShotPath(std::wstring_view name) {
     wchar_t buf[MAX_PATH * 2] = {};
     const DWORD n = GetEnvironmentVariableW(L"QX_SHOTS", buf, MAX_PATH * 2);
-    std::wstring folder = (n > 0 && n < MAX_PATH * 2) ? std::wstring(buf) : std::wstring(L".");
+    std::wstring folder;
+    if (n > 0 && n < MAX_PATH * 2) {
+        folder = buf;
+    } else {
+        wchar_t temp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH + 1, temp);
+        folder = std::wstring(temp) + L"qx-shots";
+    }
     if (!folder.empty() && folder[0] == L'/') {
         std::replace(folder.begin(), folder.end(), L'/', L'\\');
         folder = L"Z:" + folder;

@@ -4,12 +4,12 @@
 // Every step that waits has a time limit. A step that fails throws DriverError with what was
 // awaited and what was seen instead; GoogleTest reports it as the test's failure.
 //
-//   auto app = Process::Start(BinPath(L"Quarrix.exe"));
+//   auto app = Process::Start(Quote(BinPath(L"Quarrix.exe")));
 //   auto form = app.Window(L"Trawlbeam");
 //   form.Control(id::Combo1).Type(L"C:\\data");
 //   form.Control(id::Command2).Click();
 //   auto box = app.MsgBox(L"Trawlbeam");
-//   box.Answer(L"OK");
+//   box.Answer(IDOK);
 #pragma once
 #include <windows.h>
 
@@ -31,7 +31,7 @@ inline constexpr Ms kWait{15000};
 inline constexpr Ms kAnswer{5000};
 
 class DriverError : public std::runtime_error {
-public:
+  public:
     explicit DriverError(std::wstring_view what);
 };
 
@@ -45,8 +45,8 @@ void WaitUntil(const std::function<bool()>& probe, std::wstring_view what, Ms li
                const std::function<std::wstring()>& seen = {});
 
 template <class T>
-T WaitFor(const std::function<std::optional<T>()>& probe, std::wstring_view what,
-          Ms limit = kWait, const std::function<std::wstring()>& seen = {}) {
+T WaitFor(const std::function<std::optional<T>()>& probe, std::wstring_view what, Ms limit = kWait,
+          const std::function<std::wstring()>& seen = {}) {
     std::optional<T> found;
     WaitUntil([&] { return (found = probe()).has_value(); }, what, limit, seen);
     return *found;
@@ -66,7 +66,7 @@ struct Button {
 // A window or control of another program, not owned: it may vanish at any time, and every
 // read of a vanished window throws.
 class Window {
-public:
+  public:
     Window() = default;
     explicit Window(HWND hwnd) : hwnd_(hwnd) {}
 
@@ -78,7 +78,7 @@ public:
     std::wstring ClassName() const;
     int Id() const;
     LONG Style() const;
-    bool Visible() const;   // this window and all its parents
+    bool Visible() const; // this window and all its parents
     bool Enabled() const;
     RECT ScreenRect() const;
 
@@ -98,10 +98,12 @@ public:
     void Click() const;
     // Posts WM_LBUTTONDOWN/UP at a point of the client area (owner-drawn and picture buttons).
     void ClickAt(int x, int y) const;
-    // Posts WM_KEYDOWN/WM_KEYUP (and the WM_CHAR a keyboard makes) to this window.
+    // Posts WM_KEYDOWN/WM_KEYUP to this window; the program's TranslateMessage makes the
+    // WM_CHAR. Post to FocusedControl() to type where the keyboard would.
     void Press(Key key) const;
     // Makes this top-level window the foreground one and sends the key with SendInput, through
-    // the system's input queue. Throws when the window cannot be brought to the foreground.
+    // the system's input queue. Throws when the window cannot be brought to the foreground
+    // (Wine lets another process do that; Windows may refuse).
     void PressForeground(Key key) const;
     // Gives this control the keyboard focus (SetFocus through AttachThreadInput).
     void Focus() const;
@@ -111,12 +113,12 @@ public:
     // Whether the item is enabled is not checked: under Wine a menu of another process cannot
     // be read.
     void ChooseMenu(int id) const;
-    void Close() const;           // posts WM_CLOSE
+    void Close() const; // posts WM_CLOSE
     void WaitUntilGone(Ms limit = kWait) const;
     void WaitUntilText(std::wstring_view text, Ms limit = kWait) const;
     void WaitUntilEnabled(bool enabled, Ms limit = kWait) const;
 
-    int CheckState() const;       // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE
+    int CheckState() const; // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE
     bool Checked() const { return CheckState() == BST_CHECKED; }
 
     // List boxes. Text needs LBS_HASSTRINGS (or a list box that is not owner-drawn): only then
@@ -139,7 +141,7 @@ public:
     // A descendant by class (e.g. L"Button") and caption.
     Window Control(std::wstring_view cls, std::wstring_view caption, Ms limit = kWait) const;
     std::optional<Window> FindControl(int id) const;
-    std::vector<Window> Controls() const;   // all descendants, nearest first
+    std::vector<Window> Controls() const; // all descendants, nearest first
 
     // For failure messages: `Button #1 "OK" visible enabled`, and the same for every control.
     std::wstring Describe() const;
@@ -155,23 +157,23 @@ public:
 
     bool operator==(const Window& other) const { return hwnd_ == other.hwnd_; }
 
-protected:
+  protected:
     void MustExist() const;
 
-private:
+  private:
     HWND hwnd_ = nullptr;
 };
 
 // A message box (a dialog of class "#32770"): its title, its text (the label with ID 0xFFFF),
 // its buttons, and its icon.
 class MsgBox : public Window {
-public:
+  public:
     MsgBox() = default;
     explicit MsgBox(HWND hwnd) : Window(hwnd) {}
 
     std::wstring Title() const { return Text(); }
     std::wstring Message() const;
-    std::vector<Button> Buttons() const;    // visible buttons, left to right
+    std::vector<Button> Buttons() const; // visible buttons, left to right
     // An icon shows: a label with SS_ICON that holds an icon. Wine keeps such a label, with a
     // size but without an icon, in boxes that have none; Windows leaves it out.
     bool HasIcon() const;
@@ -189,13 +191,13 @@ std::vector<Button> SystemButtons(UINT type);
 // A started program. The handles are owned; a program still running when its Process ends is
 // terminated, so a failed test leaves no window behind for the next.
 class Process {
-public:
+  public:
     // Starts `commandLine` (CreateProcessW: the first word is the program, looked up as
     // Windows does) and waits until it is ready for input (or `idleLimit`).
     static Process Start(const std::wstring& commandLine, const std::wstring& folder = {},
                          Ms idleLimit = kWait);
 
-    Process() = default;   // no program
+    Process() = default; // no program
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     Process(const Process&) = delete;
@@ -210,7 +212,7 @@ public:
     DWORD WaitForExit(Ms limit = kWait) const;
     void Terminate();
 
-    std::vector<e2e::Window> TopWindows() const;   // visible top-level windows of this process
+    std::vector<e2e::Window> TopWindows() const; // visible top-level windows of this process
     // A visible top-level window by exact title and, if given, class. Fails at once when the
     // program ends while waiting.
     e2e::Window Window(std::wstring_view title, Ms limit = kWait) const;
@@ -221,7 +223,7 @@ public:
 
     std::wstring DescribeWindows() const;
 
-private:
+  private:
     std::optional<e2e::Window> FindTop(std::wstring_view cls, std::wstring_view title,
                                        bool anyTitle) const;
     e2e::Window WaitTop(std::wstring_view cls, std::wstring_view title, bool anyTitle,
@@ -239,7 +241,7 @@ private:
 std::wstring BinPath(std::wstring_view file = {});
 std::wstring MakeTempFolder(std::wstring_view stem);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
-// Where screenshots go: QX_SHOTS, else the current folder.
+// Where screenshots go: QX_SHOTS, else a folder in the temporary folder.
 std::wstring ShotPath(std::wstring_view name);
 // Quotes a command-line argument when it needs quotes.
 std::wstring Quote(std::wstring_view arg);

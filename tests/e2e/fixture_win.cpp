@@ -18,7 +18,8 @@ std::wstring g_log;
 
 std::wstring TextOf(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -42,8 +43,8 @@ HWND Make(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int
 void CreateControls(HWND hwnd) {
     Make(hwnd, L"Edit", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kEdit, 10, 10, 200, 24);
     Make(hwnd, L"Static", L"0 ", 0, kEditEcho, 220, 10, 200, 24);
-    const HWND combo = Make(hwnd, L"ComboBox", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
-                            kCombo, 10, 40, 200, 120);
+    const HWND combo = Make(hwnd, L"ComboBox", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, kCombo,
+                            10, 40, 200, 120);
     for (const wchar_t* item : {L"alpha", L"beta", L"gamma"})
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     Make(hwnd, L"Static", L"0 ", 0, kComboEcho, 220, 40, 200, 24);
@@ -57,10 +58,10 @@ void CreateControls(HWND hwnd) {
     Make(hwnd, L"Static", L"", 0, kLog, 10, 165, 400, 24);
     const HWND hidden = Make(hwnd, L"Static", L"secret", 0, kHidden, 10, 195, 100, 24);
     ShowWindow(hidden, SW_HIDE);
-    const HWND list = Make(hwnd, L"ListBox", L"",
-                           WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_MULTIPLESEL |
-                               LBS_NOTIFY,
-                           kList, 220, 70, 200, 80);
+    const HWND list =
+        Make(hwnd, L"ListBox", L"",
+             WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_MULTIPLESEL | LBS_NOTIFY,
+             kList, 220, 70, 200, 80);
     int data = 10;
     for (const wchar_t* item : {L"one", L"two", L"three"}) {
         const auto i = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
@@ -79,13 +80,21 @@ void OnCommand(int id, int code) {
     case kCombo:
         if (code == CBN_EDITCHANGE) Echo(kComboEcho, ++g_comboChanges, kCombo);
         break;
-    case kGo: Log(L"go"); break;
-    case IDCANCEL: Log(L"cancel"); break;
-    case kOwner: Log(L"owner"); break;
-    case kMenuSay: Log(L"menu"); break;
+    case kGo:
+        Log(L"go");
+        break;
+    case IDCANCEL:
+        Log(L"cancel");
+        break;
+    case kOwner:
+        Log(L"owner");
+        break;
+    case kMenuSay:
+        Log(L"menu");
+        break;
     case kAsk: {
-        const int answer = MessageBoxW(g_main, kQuestion, kQuestionTitle,
-                                       MB_YESNO | MB_ICONQUESTION);
+        const int answer =
+            MessageBoxW(g_main, kQuestion, kQuestionTitle, MB_YESNO | MB_ICONQUESTION);
         Log(answer == IDYES ? L"yes" : answer == IDNO ? L"no" : L"other");
         break;
     }
@@ -100,11 +109,21 @@ void DrawOwner(const DRAWITEMSTRUCT& item) {
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: g_main = hwnd; CreateControls(hwnd); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-    case WM_DRAWITEM: DrawOwner(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
-    case DM_GETDEFID: return MAKELRESULT(kGo, DC_HASDEFID);
-    case WM_DESTROY: PostQuitMessage(kExitCode); return 0;
+    case WM_CREATE:
+        g_main = hwnd;
+        CreateControls(hwnd);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp), HIWORD(wp));
+        return 0;
+    case WM_DRAWITEM:
+        DrawOwner(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        return TRUE;
+    case DM_GETDEFID:
+        return MAKELRESULT(kGo, DC_HASDEFID);
+    case WM_DESTROY:
+        PostQuitMessage(kExitCode);
+        return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -123,9 +142,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     const HMENU sub = CreatePopupMenu();
     AppendMenuW(sub, MF_STRING, kMenuSay, L"Сказать");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"Меню");
-    const HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, wc.lpszClassName, kTitle,
-                                      WS_OVERLAPPEDWINDOW, 40, 40, 460, 290, nullptr, bar,
-                                      instance, nullptr);
+    const HWND hwnd =
+        CreateWindowExW(WS_EX_CONTROLPARENT, wc.lpszClassName, kTitle, WS_OVERLAPPEDWINDOW, 40, 40,
+                        460, 290, nullptr, bar, instance, nullptr);
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
     MSG msg;

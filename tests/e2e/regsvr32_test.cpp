@@ -54,8 +54,8 @@ TEST(Regsvr32, RegistersAndUnregistersTheLibrary) {
     EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, L"Interface\\" + kInterface));
 
     ASSERT_EQ(RunRegsvr32(L"/u /s " + Quote(dll)), 0u);
-    for (const auto& key : {L"CLSID\\" + kClsid, kProgId, L"TypeLib\\" + kTypeLib,
-                            L"Interface\\" + kInterface})
+    for (const auto& key :
+         {L"CLSID\\" + kClsid, kProgId, L"TypeLib\\" + kTypeLib, L"Interface\\" + kInterface})
         EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, key)) << Utf8(key) << " is still there";
 }
 

@@ -25,7 +25,8 @@ constexpr SYSKIND kSysKind = SYS_WIN32;
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n =
+            ::GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
@@ -43,7 +44,7 @@ std::wstring GuidText(REFGUID guid) {
 }
 
 class ClassFactory final : public IClassFactory {
-public:
+  public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
@@ -57,8 +58,7 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
-                                             void** object) override {
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
@@ -76,8 +76,7 @@ public:
 ClassFactory g_factory;
 
 // One value under HKEY_CLASSES_ROOT, creating the key as needed.
-LSTATUS WriteClassesValue(const std::wstring& key, const wchar_t* name,
-                          const std::wstring& data) {
+LSTATUS WriteClassesValue(const std::wstring& key, const wchar_t* name, const std::wstring& data) {
     HKEY opened = nullptr;
     LSTATUS rc = ::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                    nullptr, &opened, nullptr);
@@ -160,8 +159,8 @@ HRESULT InterfaceTypeInfo(ITypeInfo** info) {
         lib->Release();
         if (FAILED(hr)) return hr;
         // Two apartments may load it at once: the first one stored wins.
-        if (::InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_interfaceInfo),
-                                                loaded, nullptr))
+        if (::InterlockedCompareExchangePointer(reinterpret_cast<void**>(&g_interfaceInfo), loaded,
+                                                nullptr))
             loaded->Release();
     }
     g_interfaceInfo->AddRef();

@@ -26,8 +26,7 @@ std::string ToAnsi(std::wstring_view text) {
         ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string ansi(bytes > 0 ? bytes : 0, '\0');
     if (bytes > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr,
-                              nullptr);
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr, nullptr);
     return ansi;
 }
 
@@ -70,8 +69,8 @@ struct Stored {
 };
 
 // The value's type and size when it exists and fits the buffer.
-std::optional<Stored> QueryValue(std::int32_t home, std::wstring_view key,
-                                 std::wstring_view name, void* buffer, DWORD size) {
+std::optional<Stored> QueryValue(std::int32_t home, std::wstring_view key, std::wstring_view name,
+                                 void* buffer, DWORD size) {
     UniqueKey k = OpenKey(home, key);
     if (!k) return std::nullopt;
     Stored s{REG_NONE, size};
@@ -81,8 +80,7 @@ std::optional<Stored> QueryValue(std::int32_t home, std::wstring_view key,
     return s;
 }
 
-std::wstring GetText(std::int32_t home, std::wstring_view key, std::wstring_view name,
-                     DWORD type) {
+std::wstring GetText(std::int32_t home, std::wstring_view key, std::wstring_view name, DWORD type) {
     std::vector<char> buffer(kTextBufferSize);
     const auto s = QueryValue(home, key, name, buffer.data(), kTextBufferSize);
     if (!s || s->type != type) return {};
@@ -97,14 +95,13 @@ std::int32_t GetNumber(std::int32_t home, std::wstring_view key, std::wstring_vi
     unsigned char buffer[kNumberBufferSize] = {};
     const auto s = QueryValue(home, key, name, buffer, kNumberBufferSize);
     if (!s || s->type != type) return 0;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(buffer[0]) |
-                                     static_cast<std::uint32_t>(buffer[1]) << 8 |
-                                     static_cast<std::uint32_t>(buffer[2]) << 16 |
-                                     static_cast<std::uint32_t>(buffer[3]) << 24);
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(buffer[0]) | static_cast<std::uint32_t>(buffer[1]) << 8 |
+        static_cast<std::uint32_t>(buffer[2]) << 16 | static_cast<std::uint32_t>(buffer[3]) << 24);
 }
 
-void SetLittleEndian(std::int32_t home, std::wstring_view key, std::wstring_view name,
-                     DWORD type, std::uint32_t value, DWORD count) {
+void SetLittleEndian(std::int32_t home, std::wstring_view key, std::wstring_view name, DWORD type,
+                     std::uint32_t value, DWORD count) {
     const unsigned char bytes[4] = {
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
         static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};

@@ -14,7 +14,7 @@ std::wstring_view Text(BSTR s) {
 }
 
 std::int32_t Home(HKEY_CONSTANTS home) {
-    return static_cast<std::int32_t>(home);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(home));
 }
 
 BSTR NewBstr(const std::wstring& text) {
@@ -86,8 +86,7 @@ HRESULT Zizezode::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     return InterfaceTypeInfo(info);
 }
 
-HRESULT Zizezode::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
-                                DISPID* ids) {
+HRESULT Zizezode::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
     HRESULT hr = InterfaceTypeInfo(&info);
@@ -104,20 +103,18 @@ HRESULT Zizezode::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* pa
     HRESULT hr = InterfaceTypeInfo(&info);
     if (FAILED(hr)) return hr;
     // The type library calls back through this object's own vtable.
-    hr = info->Invoke(static_cast<_ZIZEZODE*>(this), id, flags, params, result, exception,
-                      argError);
+    hr =
+        info->Invoke(static_cast<_ZIZEZODE*>(this), id, flags, params, result, exception, argError);
     info->Release();
     return hr;
 }
 
 HRESULT Zizezode::RegSetSZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName, BSTR Data) {
-    return Silently([&] {
-        wexcal31::RegSetSZ(Home(HomeKey), Text(KeyName), Text(ValueName), Text(Data));
-    });
+    return Silently(
+        [&] { wexcal31::RegSetSZ(Home(HomeKey), Text(KeyName), Text(ValueName), Text(Data)); });
 }
 
-HRESULT Zizezode::RegSetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
-                                BSTR Data) {
+HRESULT Zizezode::RegSetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName, BSTR Data) {
     return Silently([&] {
         wexcal31::RegSetMULTISZ(Home(HomeKey), Text(KeyName), Text(ValueName), Text(Data));
     });
@@ -125,9 +122,8 @@ HRESULT Zizezode::RegSetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR Value
 
 HRESULT Zizezode::RegSetByteBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
                                    unsigned char Data) {
-    return Silently([&] {
-        wexcal31::RegSetByteBINARY(Home(HomeKey), Text(KeyName), Text(ValueName), Data);
-    });
+    return Silently(
+        [&] { wexcal31::RegSetByteBINARY(Home(HomeKey), Text(KeyName), Text(ValueName), Data); });
 }
 
 HRESULT Zizezode::RegSetIntegerBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
@@ -139,9 +135,8 @@ HRESULT Zizezode::RegSetIntegerBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR
 
 HRESULT Zizezode::RegSetLongBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
                                    LONG Data) {
-    return Silently([&] {
-        wexcal31::RegSetLongBINARY(Home(HomeKey), Text(KeyName), Text(ValueName), Data);
-    });
+    return Silently(
+        [&] { wexcal31::RegSetLongBINARY(Home(HomeKey), Text(KeyName), Text(ValueName), Data); });
 }
 
 HRESULT Zizezode::RegSetDWORD(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName, LONG Data) {
@@ -164,32 +159,26 @@ HRESULT Zizezode::RegGetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR Value
     if (!Result) return E_POINTER;
     *Result = nullptr;
     return Silently([&] {
-        *Result =
-            NewBstr(wexcal31::RegGetMULTISZ(Home(HomeKey), Text(KeyName), Text(ValueName)));
+        *Result = NewBstr(wexcal31::RegGetMULTISZ(Home(HomeKey), Text(KeyName), Text(ValueName)));
     });
 }
 
-HRESULT Zizezode::RegGetBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
-                               LONG* Result) {
+HRESULT Zizezode::RegGetBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName, LONG* Result) {
     if (!Result) return E_POINTER;
     *Result = 0;
-    return Silently([&] {
-        *Result = wexcal31::RegGetBINARY(Home(HomeKey), Text(KeyName), Text(ValueName));
-    });
+    return Silently(
+        [&] { *Result = wexcal31::RegGetBINARY(Home(HomeKey), Text(KeyName), Text(ValueName)); });
 }
 
-HRESULT Zizezode::RegGetDWORD(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
-                              LONG* Result) {
+HRESULT Zizezode::RegGetDWORD(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName, LONG* Result) {
     if (!Result) return E_POINTER;
     *Result = 0;
-    return Silently([&] {
-        *Result = wexcal31::RegGetDWORD(Home(HomeKey), Text(KeyName), Text(ValueName));
-    });
+    return Silently(
+        [&] { *Result = wexcal31::RegGetDWORD(Home(HomeKey), Text(KeyName), Text(ValueName)); });
 }
 
 HRESULT Zizezode::DeleteValue(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName) {
-    return Silently(
-        [&] { wexcal31::DeleteValue(Home(HomeKey), Text(KeyName), Text(ValueName)); });
+    return Silently([&] { wexcal31::DeleteValue(Home(HomeKey), Text(KeyName), Text(ValueName)); });
 }
 
 HRESULT Zizezode::DeleteKey(HKEY_CONSTANTS HomeKey, BSTR KeyName) {

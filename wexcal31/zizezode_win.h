@@ -6,7 +6,7 @@
 namespace qx::wexcal31 {
 
 class Zizezode final : public _ZIZEZODE {
-public:
+  public:
     // A new object, asked for the interface iid.
     static HRESULT Create(REFIID iid, void** object);
 
@@ -27,20 +27,20 @@ public:
     // _ZIZEZODE
     HRESULT STDMETHODCALLTYPE RegSetSZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
                                        BSTR Data) override;
-    HRESULT STDMETHODCALLTYPE RegSetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName,
-                                            BSTR ValueName, BSTR Data) override;
-    HRESULT STDMETHODCALLTYPE RegSetByteBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName,
-                                               BSTR ValueName, unsigned char Data) override;
+    HRESULT STDMETHODCALLTYPE RegSetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
+                                            BSTR Data) override;
+    HRESULT STDMETHODCALLTYPE RegSetByteBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
+                                               unsigned char Data) override;
     HRESULT STDMETHODCALLTYPE RegSetIntegerBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName,
                                                   BSTR ValueName, short Data) override;
-    HRESULT STDMETHODCALLTYPE RegSetLongBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName,
-                                               BSTR ValueName, LONG Data) override;
+    HRESULT STDMETHODCALLTYPE RegSetLongBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
+                                               LONG Data) override;
     HRESULT STDMETHODCALLTYPE RegSetDWORD(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
                                           LONG Data) override;
     HRESULT STDMETHODCALLTYPE RegGetSZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
                                        BSTR* Result) override;
-    HRESULT STDMETHODCALLTYPE RegGetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName,
-                                            BSTR ValueName, BSTR* Result) override;
+    HRESULT STDMETHODCALLTYPE RegGetMULTISZ(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
+                                            BSTR* Result) override;
     HRESULT STDMETHODCALLTYPE RegGetBINARY(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
                                            LONG* Result) override;
     HRESULT STDMETHODCALLTYPE RegGetDWORD(HKEY_CONSTANTS HomeKey, BSTR KeyName, BSTR ValueName,
@@ -51,7 +51,7 @@ public:
     HRESULT STDMETHODCALLTYPE FormAboutShow(LONG* hIcon, BSTR* AppTitle, BSTR* AppVersion,
                                             BSTR* InitiationYears, BSTR* mailTopic) override;
 
-private:
+  private:
     Zizezode();
     ~Zizezode();
 

@@ -1,5 +1,7 @@
 #include "common/win/controls_win.h"
 #include "common/win/window_win.h"
+#include <commctrl.h>
+#include <string_view>
 
 namespace qx::win {
 
@@ -94,6 +96,9 @@ bool CreateControls(HWND window, std::span<const ControlSpec> specs, UINT dpi, H
             ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
         ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        // A combo box does not take its text from the window name.
+        if (s.text && *s.text && std::wstring_view(s.className) == WC_COMBOBOXW)
+            ::SetWindowTextW(h, s.text);
     }
     return ok;
 }

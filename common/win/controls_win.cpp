@@ -7,6 +7,8 @@ namespace qx::win {
 
 namespace {
 
+constexpr int kFrameBoxId = 0xFFFF;
+
 // Frames pass their controls' notifications on to the window that owns the handlers.
 LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     switch (msg) {
@@ -22,7 +24,7 @@ LRESULT CALLBACK FrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return ::SendMessageW(::GetParent(h), msg, wp, lp);
     case WM_SIZE:
         // The group box drawing fills the frame.
-        if (HWND box = ::GetWindow(h, GW_CHILD))
+        if (HWND box = ::GetDlgItem(h, kFrameBoxId))
             ::MoveWindow(box, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
     case WM_ENABLE:
@@ -78,7 +80,9 @@ bool CreateControls(HWND window, std::span<const ControlSpec> specs, UINT dpi, H
     for (const ControlSpec& s : specs) {
         HWND parent = ParentOf(window, s);
         const bool frame = s.className == kFrameClass;
-        DWORD style = s.style | WS_CHILD;
+        // Siblings never paint over each other; the tables put labels last, below the controls
+        // they touch.
+        DWORD style = s.style | WS_CHILD | WS_CLIPSIBLINGS;
         HWND h = ::CreateWindowExW(frame ? WS_EX_CONTROLPARENT : 0, s.className, frame ? L"" : s.text,
                                    style, TwipsToPixels(s.left, dpi), TwipsToPixels(s.top, dpi),
                                    TwipsToPixels(s.width, dpi), TwipsToPixels(s.height, dpi),
@@ -92,7 +96,9 @@ bool CreateControls(HWND window, std::span<const ControlSpec> specs, UINT dpi, H
             // The visible border and caption of the frame.
             HWND box = ::CreateWindowExW(0, L"BUTTON", s.text, WS_CHILD | WS_VISIBLE | BS_GROUPBOX,
                                          0, 0, TwipsToPixels(s.width, dpi),
-                                         TwipsToPixels(s.height, dpi), h, nullptr, inst, nullptr);
+                                         TwipsToPixels(s.height, dpi), h,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFrameBoxId)),
+                                         inst, nullptr);
             ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
         ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -100,6 +106,11 @@ bool CreateControls(HWND window, std::span<const ControlSpec> specs, UINT dpi, H
         if (s.text && *s.text && std::wstring_view(s.className) == WC_COMBOBOXW)
             ::SetWindowTextW(h, s.text);
     }
+    // A frame's border lies under the controls it holds (a new child goes below its siblings).
+    for (const ControlSpec& s : specs)
+        if (s.className == kFrameClass)
+            if (HWND box = ::GetDlgItem(FindControl(window, s.id), kFrameBoxId))
+                ::SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return ok;
 }
 

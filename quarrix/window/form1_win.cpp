@@ -41,7 +41,7 @@ constexpr DWORD kEdit = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
 constexpr DWORD kCombo = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
 
 // The design, in twips. The order of creation is the keyboard (Tab) order; controls that
-// never take the focus follow.
+// never take the focus follow, labels last so that they lie under every other control.
 constexpr std::array kControls = {
     ControlSpec{id::Combo1, 0, WC_COMBOBOXW, L"", kCombo, 120, 240, 3855, 315},
     ControlSpec{id::Command2, 0, WC_BUTTONW, L"Найти", kButton | BS_DEFPUSHBUTTON, 120, 3840, 1215, 375},
@@ -71,11 +71,11 @@ constexpr std::array kControls = {
     ControlSpec{id::Label7, id::Frame2, WC_STATICW, L"МБ", kLabel, 1200, 410, 615, 375},
     ControlSpec{id::chkASCII, 0, WC_BUTTONW, L"ASCII", kCheck, 2520, 1360, 855, 195},
     ControlSpec{id::chkUTF8, 0, WC_BUTTONW, L"UTF-8", kCheck, 3480, 1360, 975, 255},
+    ControlSpec{id::Check2, 0, WC_BUTTONW, L"у.р.", WS_VISIBLE | WS_DISABLED | BS_AUTOCHECKBOX, 3480, 2400, 975, 255},
     ControlSpec{id::Label2, 0, WC_STATICW, L"Тип файлов", kLabel, 120, 720, 1335, 255},
     ControlSpec{id::Label8, 0, WC_STATICW, L"Искать текст в кодировке", kLabel, 120, 1320, 2415, 255},
     ControlSpec{id::Label1, 0, WC_STATICW, L"Искомый текст:", kLabel, 120, 1680, 1815, 255},
     ControlSpec{id::Label5, 0, WC_STATICW, L"Пропустить файлы содержащие текст:", kLabel, 120, 2400, 4215, 255},
-    ControlSpec{id::Check2, 0, WC_BUTTONW, L"у.р.", WS_VISIBLE | WS_DISABLED | BS_AUTOCHECKBOX, 3480, 2400, 975, 255},
     ControlSpec{id::Label3, 0, WC_STATICW, L"", kLabel, 120, 4320, 4215, 375},
     ControlSpec{id::Label4, 0, WC_STATICW, L"", kLabel, 4800, 4680, 6615, 975},
 };

@@ -53,23 +53,24 @@ HWND ParentOf(HWND window, const ControlSpec& s) {
 
 } // namespace
 
+namespace {
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+// A lambda does not convert to a stdcall callback on 32-bit Windows.
+BOOL CALLBACK MatchControlId(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<ControlSearch*>(p);
+    if (::GetDlgCtrlID(h) != s->id) return TRUE;
+    s->found = h;
+    return FALSE;
+}
+} // namespace
+
 HWND FindControl(HWND window, int id) {
     if (HWND direct = ::GetDlgItem(window, id)) return direct;
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        window,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (::GetDlgCtrlID(h) == s->id) {
-                s->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ControlSearch search{id, nullptr};
+    ::EnumChildWindows(window, &MatchControlId, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

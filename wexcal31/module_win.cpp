@@ -18,8 +18,10 @@ const wchar_t kProgId[] = L"ZIZEZODEISTRY.ZIZEZODE";
 const wchar_t kThreadingModel[] = L"Apartment";
 #ifdef _WIN64
 constexpr SYSKIND kSysKind = SYS_WIN64;
+const wchar_t kPlatform[] = L"win64";
 #else
 constexpr SYSKIND kSysKind = SYS_WIN32;
+const wchar_t kPlatform[] = L"win32";
 #endif
 
 std::wstring ModulePath() {
@@ -131,8 +133,15 @@ HRESULT Register() {
 // Removes what Register wrote. Records already gone are no failure.
 HRESULT Unregister() {
     HRESULT result = S_OK;
-    const HRESULT hr = ::UnRegisterTypeLib(LIBID_ZIZEZODEISTRY, 1, 0, LOCALE_NEUTRAL, kSysKind);
-    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS) result = hr;
+    // UnRegisterTypeLib fails on a library that is not registered for this platform.
+    HKEY platform = nullptr;
+    const std::wstring platformKey =
+        L"TypeLib\\" + GuidText(LIBID_ZIZEZODEISTRY) + L"\\1.0\\0\\" + kPlatform;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, platformKey.c_str(), 0, KEY_READ, &platform) ==
+        ERROR_SUCCESS) {
+        ::RegCloseKey(platform);
+        result = ::UnRegisterTypeLib(LIBID_ZIZEZODEISTRY, 1, 0, LOCALE_NEUTRAL, kSysKind);
+    }
     for (const std::wstring& key : {L"CLSID\\" + GuidText(CLSID_ZIZEZODE), std::wstring(kProgId)})
         if (const LSTATUS rc = DeleteClassesTree(key); rc != ERROR_SUCCESS && SUCCEEDED(result))
             result = HRESULT_FROM_WIN32(rc);

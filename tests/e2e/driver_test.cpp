@@ -90,8 +90,12 @@ TEST_F(Driver, PostedKeysReachTheDialogManager) {
     edit.Press(Key::Escape);
     log.WaitUntilText(L"go cancel");
 
-    edit.Press(Key::Tab);
     const auto combo = form.Control(fx::kCombo);
+    // The combo box passes the focus to its edit part.
+    combo.Focus();
+    EXPECT_EQ(GetParent(form.FocusedControl().Handle()), combo.Handle());
+    edit.Focus();
+    edit.Press(Key::Tab);
     WaitUntil([&] { return GetParent(form.FocusedControl().Handle()) == combo.Handle(); },
               L"the focus in the combo box", kWait,
               [&] { return form.FocusedControl().Describe(); });

@@ -342,8 +342,13 @@ void Window::Focus() const {
     AttachThreadInput(self, target, TRUE);
     SetFocus(hwnd_);
     AttachThreadInput(self, target, FALSE);
-    WaitUntil([&] { return FocusedControl() == *this; }, L"the focus on " + Describe(), kAnswer,
-              [&] { return FocusedControl().Describe(); });
+    // A combo box hands the focus on to its edit part.
+    WaitUntil(
+        [&] {
+            const HWND focused = FocusedControl().Handle();
+            return focused == hwnd_ || (focused && IsChild(hwnd_, focused));
+        },
+        L"the focus on " + Describe(), kAnswer, [&] { return FocusedControl().Describe(); });
 }
 
 Window Window::FocusedControl() const {

@@ -1,5 +1,6 @@
 #include "common/win/scoped_win.h"
 #include "quarrix/search/search_win.h"
+#include "common/win/window_win.h"
 
 namespace qx::search {
 
@@ -34,18 +35,6 @@ private:
 bool EndsWithSlash(const std::wstring& s) { return !s.empty() && s.back() == L'\\'; }
 
 } // namespace
-
-std::wstring ErrorDescription(unsigned long number) {
-    wchar_t* text = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, number, 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                     nullptr);
-    std::wstring out = n && text ? std::wstring(text, n) : std::wstring();
-    if (text) ::LocalFree(text);
-    while (!out.empty() && (out.back() == L'\n' || out.back() == L'\r')) out.pop_back();
-    return out;
-}
 
 std::wstring LongPathForm(const std::wstring& path) {
     if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
@@ -94,7 +83,7 @@ std::unique_ptr<OpenFile> Win32FileSystem::Open(const std::wstring& path, FileEr
                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         error.Number = ::GetLastError();
-        error.Description = ErrorDescription(error.Number);
+        error.Description = win::ErrorDescription(error.Number);
         return nullptr;
     }
     return std::make_unique<Win32OpenFile>(std::move(file));

@@ -25,9 +25,6 @@ TextTables PlatformTextTables();
 // The decimal separator of the user's locale (LOCALE_SDECIMAL).
 std::wstring LocaleDecimalSeparator();
 
-// The platform's description of an error number, without its line end.
-std::wstring ErrorDescription(unsigned long number);
-
 // The form of a path that the W functions accept beyond MAX_PATH ("\\?\C:\...",
 // "\\?\UNC\server\..."); short and relative paths are given back as they are.
 std::wstring LongPathForm(const std::wstring& path);

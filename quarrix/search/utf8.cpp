@@ -84,6 +84,21 @@ std::size_t EncodeUtf8(std::uint32_t cp, std::uint8_t out[4]) {
     return 4;
 }
 
+std::wstring ToUtf16Units(std::wstring_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        const auto u = static_cast<std::uint32_t>(c);
+        if (u > 0xFFFF && u <= 0x10FFFF) {
+            out.push_back(static_cast<wchar_t>(0xD800 + ((u - 0x10000) >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + ((u - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(u > 0xFFFF ? static_cast<wchar_t>(kReplacement) : c);
+        }
+    }
+    return out;
+}
+
 bool IsWellFormedUtf16(std::wstring_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto u = static_cast<unsigned>(text[i]);

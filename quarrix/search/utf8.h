@@ -22,6 +22,9 @@ void FromUTF8(const std::uint8_t* bytes, std::size_t size, std::u16string& out);
 // The UTF-8 bytes of a code point (1 to 4).
 std::size_t EncodeUtf8(std::uint32_t codePoint, std::uint8_t out[4]);
 
+// The text as UTF-16 code units: where wchar_t is wider, a unit above U+FFFF becomes its pair.
+std::wstring ToUtf16Units(std::wstring_view text);
+
 // True when the text is well-formed UTF-16 (every surrogate half in a pair).
 bool IsWellFormedUtf16(std::wstring_view text);
 

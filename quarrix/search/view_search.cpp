@@ -1,6 +1,8 @@
 #include "quarrix/search/view_search.h"
 #include "quarrix/search/utf8.h"
 #include <algorithm>
+#include <bitset>
+#include <map>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -71,6 +73,8 @@ const std::uint8_t* FindInSet(const std::uint8_t* p, const std::uint8_t* end,
 ViewSearch::ViewSearch(std::wstring_view text, View view, bool caseSensitive,
                        const TextTables& tables)
     : tables_(&tables), caseSensitive_(caseSensitive) {
+    const std::wstring units = ToUtf16Units(text);
+    text = units;
     folded_.reserve(text.size());
     for (wchar_t c : text) folded_.push_back(static_cast<char16_t>(Fold(c)));
     if (text.empty()) return;
@@ -107,18 +111,17 @@ bool ViewSearch::BuildUtf8Bytes(std::wstring_view text) {
     if (!IsWellFormedUtf16(text)) return false;
     // The characters equal to each unit of the text: one pass over every code unit, keyed by
     // its fold.
-    std::vector<int> slotOfFold(0x10000, -1);
-    std::vector<std::vector<char16_t>> classes;
-    for (char16_t f : folded_)
-        if (slotOfFold[f] < 0) {
-            slotOfFold[f] = static_cast<int>(classes.size());
-            classes.emplace_back();
+    std::bitset<0x10000> wanted;
+    for (char16_t f : folded_) wanted.set(f);
+    std::map<char16_t, std::vector<char16_t>> classes;
+    if (caseSensitive_)
+        for (char16_t f : folded_) classes[f] = {f};
+    else
+        for (unsigned x = 0; x < 0x10000; ++x) {
+            const auto f = static_cast<unsigned>(Fold(static_cast<wchar_t>(x)));
+            if (f < 0x10000 && wanted[f])
+                classes[static_cast<char16_t>(f)].push_back(static_cast<char16_t>(x));
         }
-    for (unsigned x = 0; x < 0x10000; ++x) {
-        const auto f = static_cast<unsigned>(Fold(static_cast<wchar_t>(x)));
-        if (f < 0x10000 && slotOfFold[f] >= 0)
-            classes[static_cast<std::size_t>(slotOfFold[f])].push_back(static_cast<char16_t>(x));
-    }
     // The forms of each character, as UTF-8 bytes.
     struct Char {
         std::vector<std::vector<std::uint8_t>> forms;
@@ -126,13 +129,13 @@ bool ViewSearch::BuildUtf8Bytes(std::wstring_view text) {
     std::vector<Char> chars;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto u = static_cast<unsigned>(text[i]);
-        const auto& cls = classes[static_cast<std::size_t>(slotOfFold[folded_[i]])];
+        const auto& cls = classes[folded_[i]];
         Char ch;
         std::uint8_t bytes[4];
         if (IsSurrogate(u)) {
             // A pair matches itself only; halves have no case partners.
             const auto low = static_cast<unsigned>(text[i + 1]);
-            const auto& lowCls = classes[static_cast<std::size_t>(slotOfFold[folded_[i + 1]])];
+            const auto& lowCls = classes[folded_[i + 1]];
             if (cls.size() != 1 || lowCls.size() != 1) return false;
             const std::uint32_t cp = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
             const std::size_t n = EncodeUtf8(cp, bytes);
@@ -161,7 +164,8 @@ bool ViewSearch::BuildUtf8Bytes(std::wstring_view text) {
             lo = std::min(lo, f.size());
             hi = std::max(hi, f.size());
         }
-        if (ch.forms.size() != 1) exact_ = false;
+        // Several forms of one byte each are exactly their byte set; longer ones are not.
+        if (ch.forms.size() != 1 && hi > 1) exact_ = false;
         if (fixed) {
             const std::size_t width = lo == hi ? lo : 1;
             sets_.resize((prefix_ + width) * 256, 0);

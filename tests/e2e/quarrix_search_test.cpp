@@ -15,6 +15,20 @@ namespace id = qx::quarrix::id;
 
 namespace {
 
+// Texts and lists as UTF-8, control characters shown, one entry a line: readable in a failure.
+std::string Show(const std::wstring& text) {
+    return Utf8(Visible(text));
+}
+std::string Show(const wchar_t* text) {
+    return Show(std::wstring(text));
+}
+std::string Show(const std::vector<std::wstring>& items) {
+    std::string shown = "{\n";
+    for (const auto& item : items)
+        shown += "  " + Show(item) + "\n";
+    return shown + "}";
+}
+
 using Paths = std::vector<std::wstring>;
 
 std::string Bytes(std::wstring_view text, UINT codePage) {
@@ -47,7 +61,7 @@ void MakeSparseFile(const std::wstring& path, LONGLONG megabytes) {
 // "карась" sits in one file as ANSI (code page 1251), in one as UTF-8 and in one as UTF-16,
 // in a different letter case in each of the first two.
 struct Tree {
-    std::wstring root, ansi, utf8, utf16, lower, empty, deep, other;
+    std::wstring root, ansi, utf8, utf16, lower, empty, deep, other, last;
 
     static Tree Make() {
         Tree t;
@@ -62,10 +76,13 @@ struct Tree {
         t.other = sub + L"\\f data.bin";
         t.utf8 = greek + L"\\utf8 карась.txt";
         t.utf16 = greek + L"\\ωmega.log";
+        // Walked before the subfolders, listed after them.
+        t.last = t.root + L"\\Яблоко.txt";
         WriteBytes(t.lower, "plain words\r\n");
         WriteBytes(t.ansi, Bytes(L"Жирный КАРАСЬ в пруду\r\n", 1251));
         WriteBytes(t.empty, "");
         WriteBytes(t.deep, "nothing to see\r\n");
+        WriteBytes(t.last, "apple\r\n");
         WriteBytes(t.other, "карась");
         WriteBytes(t.utf8, Bytes(L"Жирный Карась в пруду\r\n", CP_UTF8));
         const std::wstring wide = L"\xFEFFкарась в пруду";
@@ -128,7 +145,8 @@ class QuarrixSearch : public ::testing::Test {
         if (box.Checked() == checked) return;
         box.Click();
         WaitUntil([&] { return box.Checked() == checked; },
-                  L"the check box " + box.Describe() + (checked ? L" to be checked" : L" to be unchecked"));
+                  L"the check box " + box.Describe() +
+                      (checked ? L" to be checked" : L" to be unchecked"));
     }
 
     // Fills in the request; the encoding and case boxes as given, subfolders searched.
@@ -171,8 +189,8 @@ class QuarrixSearch : public ::testing::Test {
         Request(bigRoot(), L"*.dat", kNeverThere, true, true);
         Ctl(id::Label3).SetText(kMarker);
         Ctl(id::Command2).Click();
-        WaitUntil([&] { return Ctl(id::Command3).Enabled(); }, L"the search to start (Command3 enabled)",
-                  kWait, [&] { return Seen(); });
+        WaitUntil([&] { return Ctl(id::Command3).Enabled(); },
+                  L"the search to start (Command3 enabled)", kWait, [&] { return Seen(); });
     }
 
     void ExpectEnabled(std::span<const Named> controls, bool enabled, const char* when) const {
@@ -182,8 +200,10 @@ class QuarrixSearch : public ::testing::Test {
 
     // The edit parts of the combo boxes and the two text boxes: read-only while searching.
     void ExpectReadOnly(bool readOnly, const char* when) const {
-        const Named edits[] = {{id::Combo1, L"Combo1"}, {id::Combo2, L"Combo2"},
-                               {id::Text1, L"Text1"},   {id::Text2, L"Text2"}};
+        const Named edits[] = {{id::Combo1, L"Combo1"},
+                               {id::Combo2, L"Combo2"},
+                               {id::Text1, L"Text1"},
+                               {id::Text2, L"Text2"}};
         for (const Named& e : edits) {
             Window edit = Ctl(e.id);
             if (edit.ClassName() != L"Edit")
@@ -197,7 +217,8 @@ class QuarrixSearch : public ::testing::Test {
         static const std::wstring root = [] {
             const std::wstring folder = MakeTempFolder(L"qx big tree");
             for (int i = 0; i < kBigFiles; ++i)
-                MakeSparseFile(folder + L"\\big " + std::to_wstring(1000 + i) + L".dat", kBigFileMB);
+                MakeSparseFile(folder + L"\\big " + std::to_wstring(1000 + i) + L".dat",
+                               kBigFileMB);
             return folder;
         }();
         return root;
@@ -216,17 +237,18 @@ Tree* QuarrixSearch::tree = nullptr;
 TEST_F(QuarrixSearch, NameSearchListsFullPathsSortedAndGivesTheWindowBack) {
     const Tree& t = *tree;
     Request(t.root, L"*.txt;*.log", L"");
-    EXPECT_EQ(Search(), L"Найдено 6 файлов\r\nПоиск завершён");
-    EXPECT_EQ(Ctl(id::List2).ListItems(), (Paths{t.lower, t.ansi, t.empty, t.deep, t.utf8, t.utf16}));
+    EXPECT_EQ(Show(Search()), Show(L"Найдено 7 файлов\r\nПоиск завершён"));
+    EXPECT_EQ(Show(Ctl(id::List2).ListItems()),
+              Show(Paths{t.lower, t.ansi, t.empty, t.deep, t.utf8, t.utf16, t.last}));
     EXPECT_TRUE(Ctl(id::List2).ListSelection().empty()) << "entries come unchecked";
     EXPECT_TRUE(Ctl(id::LstError).ListItems().empty());
-    EXPECT_EQ(Ctl(id::Label4).Text(), L"") << "the progress line is cleared at the end";
+    EXPECT_EQ(Show(Ctl(id::Label4).Text()), Show(L"")) << "the progress line is cleared at the end";
     EXPECT_TRUE(Ctl(id::List2).Visible());
     ExpectEnabled(kInputs, true, "after the search");
     ExpectEnabled(kSteering, false, "after the search");
     ExpectReadOnly(false, "after the search");
     EXPECT_FALSE(Ctl(id::Frame1).Enabled()) << "no entry is checked";
-    EXPECT_EQ(Ctl(id::Combo1).ComboText(0), t.root) << "the folder heads its history";
+    EXPECT_EQ(Show(Ctl(id::Combo1).ComboText(0)), Show(t.root)) << "the folder heads its history";
 
     const std::wstring shot = ShotPath(L"quarrix_search_results");
     form.Screenshot(shot);
@@ -252,8 +274,8 @@ TEST_F(QuarrixSearch, TextSearchFindsTheWordInTheCheckedEncodings) {
         SCOPED_TRACE(testing::Message() << "ASCII " << c.ascii << ", UTF-8 " << c.utf8
                                         << ", case sensitive " << c.caseSensitive);
         Request(t.root, L"*.txt;*.log", L"карась", c.ascii, c.utf8, c.caseSensitive);
-        EXPECT_EQ(Search(), c.status);
-        EXPECT_EQ(Ctl(id::List2).ListItems(), c.found);
+        EXPECT_EQ(Show(Search()), Show(c.status));
+        EXPECT_EQ(Show(Ctl(id::List2).ListItems()), Show(c.found));
         EXPECT_TRUE(Ctl(id::LstError).ListItems().empty());
     }
 }
@@ -262,15 +284,15 @@ TEST_F(QuarrixSearch, TextSearchFindsTheWordInTheCheckedEncodings) {
 // names it, and the histories stay as they were.
 TEST_F(QuarrixSearch, MissingFolderIsReportedAndTouchesNoHistory) {
     Request(tree->root, L"*.log", L"");
-    ASSERT_EQ(Search(), L"Найдено 2 файлов\r\nПоиск завершён");
+    ASSERT_EQ(Show(Search()), Show(L"Найдено 2 файлов\r\nПоиск завершён"));
     const auto folders = Ctl(id::Combo1).ComboItems(), masks = Ctl(id::Combo2).ComboItems();
 
     Request(tree->root + L"\\нет такой папки", L"*.txt", L"");
-    EXPECT_EQ(Search(), L"Ничего не найдено\r\nPath not found!");
+    EXPECT_EQ(Show(Search()), Show(L"Ничего не найдено\r\nPath not found!"));
     EXPECT_TRUE(Ctl(id::List2).ListItems().empty());
-    EXPECT_EQ(Ctl(id::LstError).ListItems(), (Paths{L"_!  Error  Path not found!"}));
-    EXPECT_EQ(Ctl(id::Combo1).ComboItems(), folders);
-    EXPECT_EQ(Ctl(id::Combo2).ComboItems(), masks);
+    EXPECT_EQ(Show(Ctl(id::LstError).ListItems()), Show(Paths{L"_!  Error  Path not found!"}));
+    EXPECT_EQ(Show(Ctl(id::Combo1).ComboItems()), Show(folders));
+    EXPECT_EQ(Show(Ctl(id::Combo2).ComboItems()), Show(masks));
     ExpectEnabled(kInputs, true, "after the search");
     ExpectEnabled(kSteering, false, "after the search");
 }
@@ -279,7 +301,7 @@ TEST_F(QuarrixSearch, MissingFolderIsReportedAndTouchesNoHistory) {
 // changes: the last search's results stay, no control is locked.
 TEST_F(QuarrixSearch, TextWithoutAnEncodingIsRefusedWithAMessage) {
     Request(tree->root, L"*.txt", L"");
-    ASSERT_EQ(Search(), L"Найдено 4 файлов\r\nПоиск завершён");
+    ASSERT_EQ(Show(Search()), Show(L"Найдено 5 файлов\r\nПоиск завершён"));
     const auto results = Ctl(id::List2).ListItems();
     SetChecked(id::chkASCII, false);
     SetChecked(id::chkUTF8, false);
@@ -290,12 +312,12 @@ TEST_F(QuarrixSearch, TextWithoutAnEncodingIsRefusedWithAMessage) {
         Ctl(id::Text2).Retype(box == id::Text2 ? L"карась" : L"");
         Ctl(id::Command2).Click();
         const auto msg = app.MsgBox(L"Trawlbeam");
-        EXPECT_EQ(msg.Message(), L"Не выбрана кодировка!");
+        EXPECT_EQ(Show(msg.Message()), Show(L"Не выбрана кодировка!"));
         EXPECT_EQ(msg.Buttons(), SystemButtons(MB_OK));
         EXPECT_FALSE(msg.HasIcon());
         msg.Answer(IDOK);
-        EXPECT_EQ(Status(), L"Найдено 4 файлов\r\nПоиск завершён");
-        EXPECT_EQ(Ctl(id::List2).ListItems(), results);
+        EXPECT_EQ(Show(Status()), Show(L"Найдено 5 файлов\r\nПоиск завершён"));
+        EXPECT_EQ(Show(Ctl(id::List2).ListItems()), Show(results));
         ExpectEnabled(kInputs, true, "after the refusal");
         ExpectEnabled(kSteering, false, "after the refusal");
         ExpectReadOnly(false, "after the refusal");
@@ -312,7 +334,7 @@ TEST_F(QuarrixSearch, PauseShowsTheResultsAndEscStops) {
     ExpectReadOnly(true, "while searching");
     EXPECT_FALSE(Ctl(id::Frame1).Enabled()) << "while searching";
     EXPECT_FALSE(results.Visible()) << "while searching";
-    EXPECT_EQ(pause.Text(), L"Пауза");
+    EXPECT_EQ(Show(pause.Text()), Show(L"Пауза"));
 
     pause.Click();
     pause.WaitUntilText(L"Подолжить");
@@ -329,8 +351,8 @@ TEST_F(QuarrixSearch, PauseShowsTheResultsAndEscStops) {
     EXPECT_TRUE(Ctl(id::Command3).Enabled()) << "the walk goes on";
 
     form.Press(Key::Escape);
-    EXPECT_EQ(WaitForEnd(), L"Ничего не найдено\r\nПоиск был прерван");
-    EXPECT_EQ(pause.Text(), L"Пауза");
+    EXPECT_EQ(Show(WaitForEnd()), Show(L"Ничего не найдено\r\nПоиск был прерван"));
+    EXPECT_EQ(Show(pause.Text()), Show(L"Пауза"));
     EXPECT_TRUE(results.Visible());
     ExpectEnabled(kInputs, true, "after the stop");
     ExpectEnabled(kSteering, false, "after the stop");
@@ -345,8 +367,8 @@ TEST_F(QuarrixSearch, EscDuringAPauseStops) {
     WaitUntil([&] { return Ctl(id::List2).Visible(); }, L"the paused walk to show List2", kWait,
               [&] { return Seen(); });
     form.Press(Key::Escape);
-    EXPECT_EQ(WaitForEnd(), L"Ничего не найдено\r\nПоиск был прерван");
-    EXPECT_EQ(pause.Text(), L"Пауза");
+    EXPECT_EQ(Show(WaitForEnd()), Show(L"Ничего не найдено\r\nПоиск был прерван"));
+    EXPECT_EQ(Show(pause.Text()), Show(L"Пауза"));
     EXPECT_FALSE(pause.Enabled());
 }
 

@@ -17,6 +17,23 @@ namespace id = qx::quarrix::id;
 
 namespace {
 
+// Texts and lists as UTF-8, control characters shown, one entry a line: readable in a failure.
+std::string Show(const std::wstring& text) {
+    return Utf8(Visible(text));
+}
+std::string Show(const wchar_t* text) {
+    return Show(std::wstring(text));
+}
+std::string Show(const std::vector<std::wstring>& items) {
+    std::string shown = "{\n";
+    for (const auto& item : items)
+        shown += "  " + Show(item) + "\n";
+    return shown + "}";
+}
+std::string Show(const std::optional<std::wstring>& text) {
+    return text ? Show(*text) : std::string("(absent)");
+}
+
 using Texts = std::vector<std::wstring>;
 using Blob = std::vector<BYTE>;
 
@@ -26,7 +43,9 @@ const std::wstring kFolder = L"C:\\qx settings\\folder with blanks";
 const std::wstring kFile = kFolder + L"\\a file.txt";
 const std::wstring kRootFile = L"C:\\qx-root-file.txt";
 
-std::wstring Program() { return Quote(BinPath(L"Quarrix.exe")); }
+std::wstring Program() {
+    return Quote(BinPath(L"Quarrix.exe"));
+}
 
 // Every value of a key: name -> (type, bytes).
 using Values = std::map<std::wstring, std::pair<DWORD, Blob>>;
@@ -38,7 +57,8 @@ Values ReadValues(HKEY root, const std::wstring& key) {
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD nameLength = 256, type = 0, size = 0;
-        if (RegEnumValueW(raw, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        if (RegEnumValueW(raw, i, name, &nameLength, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
             break;
         Blob data(size);
         nameLength = 256;
@@ -61,7 +81,8 @@ void SetValue(const std::wstring& name, DWORD type, const void* data, DWORD size
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                         nullptr, &raw, nullptr) != ERROR_SUCCESS)
         throw DriverError(L"cannot create the settings key");
-    const LSTATUS rc = RegSetValueExW(raw, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    const LSTATUS rc =
+        RegSetValueExW(raw, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(raw);
     if (rc != ERROR_SUCCESS) throw DriverError(L"cannot write the setting " + name);
 }
@@ -128,8 +149,8 @@ TEST_F(QuarrixSettings, CommandLinePathGoesIntoTheFolderBox) {
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(L"command line: " + c.arguments));
         auto [app, form] = Start(c.arguments);
-        EXPECT_EQ(form.Control(id::Combo1).Text(), c.folder);
-        EXPECT_EQ(form.Control(id::Combo1).ComboItems(), Texts{L"C:\\"})
+        EXPECT_EQ(Show(form.Control(id::Combo1).Text()), Show(c.folder));
+        EXPECT_EQ(Show(form.Control(id::Combo1).ComboItems()), Show(Texts{L"C:\\"}))
             << "the folder history does not change";
         Close(app, form);
     }
@@ -143,11 +164,11 @@ TEST_F(QuarrixSettings, OneRunsSettingsComeBackInTheNext) {
     {
         auto [app, form] = Start();
         const Window folder = form.Control(id::Combo1), masks = form.Control(id::Combo2);
-        EXPECT_EQ(folder.Text(), L"C:\\");
-        EXPECT_EQ(folder.ComboItems(), Texts{L"C:\\"});
-        EXPECT_EQ(masks.Text(), L"*.*");
-        EXPECT_EQ(masks.ComboItems(), Texts{L"*.*"});
-        EXPECT_EQ(form.Control(id::Text3).Text(), L"100");
+        EXPECT_EQ(Show(folder.Text()), Show(L"C:\\"));
+        EXPECT_EQ(Show(folder.ComboItems()), Show(Texts{L"C:\\"}));
+        EXPECT_EQ(Show(masks.Text()), Show(L"*.*"));
+        EXPECT_EQ(Show(masks.ComboItems()), Show(Texts{L"*.*"}));
+        EXPECT_EQ(Show(form.Control(id::Text3).Text()), Show(L"100"));
         EXPECT_TRUE(form.Control(id::chkASCII).Checked());
         EXPECT_FALSE(form.Control(id::chkUTF8).Checked());
 
@@ -164,23 +185,24 @@ TEST_F(QuarrixSettings, OneRunsSettingsComeBackInTheNext) {
         Close(app, form);
     }
 
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DefDir"), kFolder);
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Dir0"), kFolder);
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Dir1"), L"C:\\");
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Exp0"), mask);
-    EXPECT_FALSE(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Exp1").has_value()) << "\"*.*\" is not stored";
-    EXPECT_EQ(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Notepad"), L"notepad.exe");
+    EXPECT_EQ(Show(RegString(HKEY_CURRENT_USER, kSettingsKey, L"DefDir")), Show(kFolder));
+    EXPECT_EQ(Show(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Dir0")), Show(kFolder));
+    EXPECT_EQ(Show(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Dir1")), Show(L"C:\\"));
+    EXPECT_EQ(Show(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Exp0")), Show(mask));
+    EXPECT_FALSE(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Exp1").has_value())
+        << "\"*.*\" is not stored";
+    EXPECT_EQ(Show(RegString(HKEY_CURRENT_USER, kSettingsKey, L"Notepad")), Show(L"notepad.exe"));
     EXPECT_EQ(RegBinary(L"UserMaxFileSize"), (Blob{25, 0}));
     EXPECT_EQ(RegBinary(L"chkASCII"), Blob{1});
     EXPECT_EQ(RegBinary(L"chkUTF8"), Blob{1});
 
     auto [app, form] = Start();
-    EXPECT_EQ(form.Control(id::Combo1).Text(), kFolder);
-    EXPECT_EQ(form.Control(id::Combo1).ComboItems(), (Texts{kFolder, L"C:\\"}));
-    EXPECT_EQ(form.Control(id::Combo2).Text(), L"*.*");
-    EXPECT_EQ(form.Control(id::Combo2).ComboItems(), (Texts{L"*.*", mask}));
-    EXPECT_EQ(form.Control(id::Text3).Text(), L"25");
-    EXPECT_EQ(form.Control(id::Text1).Text(), L"") << "the search text is not kept";
+    EXPECT_EQ(Show(form.Control(id::Combo1).Text()), Show(kFolder));
+    EXPECT_EQ(Show(form.Control(id::Combo1).ComboItems()), Show(Texts{kFolder, L"C:\\"}));
+    EXPECT_EQ(Show(form.Control(id::Combo2).Text()), Show(L"*.*"));
+    EXPECT_EQ(Show(form.Control(id::Combo2).ComboItems()), Show(Texts{L"*.*", mask}));
+    EXPECT_EQ(Show(form.Control(id::Text3).Text()), Show(L"25"));
+    EXPECT_EQ(Show(form.Control(id::Text1).Text()), Show(L"")) << "the search text is not kept";
     EXPECT_TRUE(form.Control(id::chkASCII).Checked());
     EXPECT_TRUE(form.Control(id::chkUTF8).Checked());
     Close(app, form);
@@ -206,10 +228,10 @@ TEST_F(QuarrixSettings, SetupRunRegistersTheVerbOnly) {
             shown += w.Describe() + L" ";
         Sleep(5);
     }
-    EXPECT_EQ(shown, L"") << "the set-up run shows no window";
+    EXPECT_EQ(Show(shown), Show(L"")) << "the set-up run shows no window";
     EXPECT_EQ(run.WaitForExit(), 0u);
 
-    EXPECT_EQ(VerbCommand(), L"\"" + BinPath(L"Quarrix.exe") + L"\" \"%1\"");
+    EXPECT_EQ(Show(VerbCommand()), Show(L"\"" + BinPath(L"Quarrix.exe") + L"\" \"%1\""));
     EXPECT_TRUE(ReadValues(HKEY_CURRENT_USER, kSettingsKey) == before)
         << "the stored settings changed";
 }

@@ -26,21 +26,23 @@ std::wstring FromPosix(const std::string& path) {
     std::u16string units;
     search::FromUTF8(reinterpret_cast<const std::uint8_t*>(path.data()), path.size(), units);
     std::wstring out;
-    for (char16_t u : units) out.push_back(u == u'/' ? L'\\' : static_cast<wchar_t>(u));
+    for (char16_t u : units)
+        out.push_back(u == u'/' ? L'\\' : static_cast<wchar_t>(u));
     return out;
 }
 
 namespace {
 
 class PosixOpenFile final : public search::OpenFile {
-public:
+  public:
     explicit PosixOpenFile(int fd) : fd_(fd) {}
     ~PosixOpenFile() override { ::close(fd_); }
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size,
                 std::size_t& got) override {
         got = 0;
         while (got < size) {
-            const ssize_t n = ::pread(fd_, buffer + got, size - got, static_cast<off_t>(offset + got));
+            const ssize_t n =
+                ::pread(fd_, buffer + got, size - got, static_cast<off_t>(offset + got));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return false;
@@ -51,7 +53,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int fd_;
 };
 

@@ -6,7 +6,7 @@
 namespace qx::bench {
 
 class PosixFileSystem final : public search::FileSystem {
-public:
+  public:
     bool Exists(const std::wstring& path) override;
     bool List(const std::wstring& prefix, std::vector<search::DirEntry>& entries) override;
     std::optional<std::uint64_t> Length(const std::wstring& path) override;

@@ -22,7 +22,7 @@ namespace {
 
 // A window that shows nothing: the engine alone is measured.
 class QuietUi final : public search::SearchUi {
-public:
+  public:
     search::SearchInputs Inputs;
     std::size_t Hits = 0, Errors = 0;
     search::SearchInputs ReadInputs() override { return Inputs; }
@@ -48,7 +48,9 @@ public:
     void Sleep(unsigned) override {}
 };
 
-std::string Utf8(const std::wstring& w) { return bench::ToPosix(w); }
+std::string Utf8(const std::wstring& w) {
+    return bench::ToPosix(w);
+}
 
 std::string Cp1251(const std::wstring& w, const search::TextTables& t) {
     std::string out;
@@ -63,15 +65,16 @@ std::string Cp1251(const std::wstring& w, const search::TextTables& t) {
 
 // Text of made-up words: Latin or Cyrillic syllables, lines of 60 to 100 characters.
 std::wstring Words(std::mt19937& rng, std::size_t chars, bool cyrillic) {
-    static const wchar_t* latin[] = {L"ka", L"ro", L"ten", L"mi", L"sul", L"pre", L"for", L"ing",
-                                     L"tho", L"an", L"de", L"ver", L"qua", L"lo", L"es", L"nt"};
-    static const wchar_t* cyr[] = {L"ка", L"ро", L"тен", L"ми", L"сул", L"пре", L"вод", L"ние",
-                                   L"жа", L"ан", L"де", L"вер", L"ща", L"ло", L"ес", L"ть"};
+    static const wchar_t* latin[] = {L"ka",  L"ro", L"ten", L"mi",  L"sul", L"pre", L"for", L"ing",
+                                     L"tho", L"an", L"de",  L"ver", L"qua", L"lo",  L"es",  L"nt"};
+    static const wchar_t* cyr[] = {L"ка", L"ро", L"тен", L"ми",  L"сул", L"пре", L"вод", L"ние",
+                                   L"жа", L"ан", L"де",  L"вер", L"ща",  L"ло",  L"ес",  L"ть"};
     std::wstring out;
     std::size_t line = 0;
     while (out.size() < chars) {
         const unsigned n = 1 + rng() % 4;
-        for (unsigned i = 0; i < n; ++i) out += (cyrillic ? cyr : latin)[rng() % 16];
+        for (unsigned i = 0; i < n; ++i)
+            out += (cyrillic ? cyr : latin)[rng() % 16];
         if (rng() % 11 == 0) out[out.size() - 1] = static_cast<wchar_t>(towupper(out.back()));
         line += n * 2 + 1;
         if (line > 60 + rng() % 40) {
@@ -105,12 +108,14 @@ void MakeCorpus(const fs::path& dir, std::size_t megabytes, const search::TextTa
         std::string bytes, ext;
         if (kind < 9) {
             std::wstring text = Words(rng, size, false);
-            if (rng() % 40 == 0) text.insert(rng() % text.size(), rng() % 2 ? L"Quarrelsome" : kLatinWord);
+            if (rng() % 40 == 0)
+                text.insert(rng() % text.size(), rng() % 2 ? L"Quarrelsome" : kLatinWord);
             bytes = Utf8(text);
             ext = ".txt";
         } else if (kind < 14) {
             std::wstring text = Words(rng, size / 2, true);
-            if (rng() % 40 == 0) text.insert(rng() % text.size(), rng() % 2 ? L"Жаворонок" : kCyrillicWord);
+            if (rng() % 40 == 0)
+                text.insert(rng() % text.size(), rng() % 2 ? L"Жаворонок" : kCyrillicWord);
             if (rng() % 40 == 0) text.insert(rng() % text.size(), kLatinWord);
             bytes = Utf8(text);
             ext = ".md";
@@ -121,7 +126,8 @@ void MakeCorpus(const fs::path& dir, std::size_t megabytes, const search::TextTa
             ext = ".ru";
         } else {
             bytes.resize(size);
-            for (auto& b : bytes) b = static_cast<char>(rng() % 7 ? rng() % 256 : 0);
+            for (auto& b : bytes)
+                b = static_cast<char>(rng() % 7 ? rng() % 256 : 0);
             ext = ".bin";
         }
         std::ofstream(folder / (Numbered("f", files) += ext), std::ios::binary)
@@ -137,7 +143,8 @@ template <class F> double BestOf3(F run) {
     for (int i = 0; i < 3; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         run();
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         best = std::min(best, s);
     }
     return best;
@@ -151,7 +158,8 @@ std::pair<double, long> Peer(const std::string& command) {
         if (!p) return;
         files = 0;
         char line[4096];
-        while (std::fgets(line, sizeof line, p)) ++files;
+        while (std::fgets(line, sizeof line, p))
+            ++files;
         if (::pclose(p) != 0 && files == 0) files = -1;
     });
     return {files < 0 ? -1 : s, files};
@@ -221,8 +229,10 @@ int main(int argc, char** argv) {
                 continue;
             }
             const auto [s, files] = Peer(cmd);
-            if (s < 0) std::printf(" %9s %7s %6s |", "failed", "-", "-");
-            else std::printf(" %9.3f %7ld %6.2f |", s, files, ours / s);
+            if (s < 0)
+                std::printf(" %9s %7s %6s |", "failed", "-", "-");
+            else
+                std::printf(" %9.3f %7ld %6.2f |", s, files, ours / s);
         }
         std::printf("\n");
     }

@@ -7,7 +7,8 @@ namespace qx::search {
 
 ChunkPlan PlanChunks(std::size_t longestMatchBytes) {
     ChunkPlan plan;
-    const std::size_t overlap = std::max(kChunkOverlap, longestMatchBytes ? longestMatchBytes - 1 : 0);
+    const std::size_t overlap =
+        std::max(kChunkOverlap, longestMatchBytes ? longestMatchBytes - 1 : 0);
     plan.Length = std::max(kChunkLength, 2 * overlap);
     plan.Step = plan.Length - overlap;
     return plan;
@@ -36,8 +37,8 @@ bool CompiledText::FindInChunk(const std::uint8_t* data, std::size_t size,
     return utf8_ && !utf8Shared_ && utf8_->Find(data, size, scratch);
 }
 
-ContentMatcher::ContentMatcher(const TextConditions& c, const TextTables& tables,
-                               FileSystem& fs, SearchUi& ui)
+ContentMatcher::ContentMatcher(const TextConditions& c, const TextTables& tables, FileSystem& fs,
+                               SearchUi& ui)
     : tables_(tables), fs_(fs), ui_(ui), search_(c.SearchText, c, tables),
       exclude_(c.ExcludeText, c, tables) {
     std::size_t length = 0;
@@ -59,8 +60,7 @@ bool ContentMatcher::CheckFile(const std::wstring& path) {
         return false;
     }
     // A read failure ends the check like a miss of the search text: not listed, not reported.
-    if (!exclude_.Empty() && FindInOpenFile(*file, exclude_) != ScanResult::NotFound)
-        return false;
+    if (!exclude_.Empty() && FindInOpenFile(*file, exclude_) != ScanResult::NotFound) return false;
     if (!search_.Empty() && FindInOpenFile(*file, search_) != ScanResult::Found) return false;
     return true;
 }

@@ -41,7 +41,7 @@ struct TextConditions {
 
 // One text in the selected views, ANSI first.
 class CompiledText {
-public:
+  public:
     CompiledText(std::wstring_view text, const TextConditions& conditions,
                  const TextTables& tables);
     bool Empty() const { return empty_; }
@@ -52,7 +52,7 @@ public:
     bool Utf8Decodes() const { return utf8_ && utf8_->DecodesChunks(); }
     bool Utf8Shared() const { return utf8Shared_; }
 
-private:
+  private:
     bool empty_;
     std::optional<ViewSearch> ansi_, utf8_;
     bool utf8Shared_ = false;
@@ -62,7 +62,7 @@ private:
 enum class ScanResult { Found, NotFound, ReadFailed };
 
 class ContentMatcher {
-public:
+  public:
     // `ui` gives the size box's text, takes the error lines, and is yielded to between
     // chunks. All the references outlive the matcher.
     ContentMatcher(const TextConditions& conditions, const TextTables& tables, FileSystem& fs,
@@ -74,7 +74,7 @@ public:
     // Whether the text occurs in the open file in at least one selected view.
     ScanResult FindInOpenFile(OpenFile& file, const CompiledText& text);
 
-private:
+  private:
     const TextTables& tables_;
     FileSystem& fs_;
     SearchUi& ui_;

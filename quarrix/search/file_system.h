@@ -24,7 +24,7 @@ struct FileError {
 };
 
 class OpenFile {
-public:
+  public:
     virtual ~OpenFile() = default;
     // Reads up to `size` bytes at `offset` into `buffer`; `got` is less than `size` only at
     // the end of the file. False when the read fails.
@@ -33,7 +33,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Whether `path` names an entry, hidden and system ones included. A path that ends in "\"
     // names a folder ("C:\", "C:\Data\"); "C:" is the drive's folder.

@@ -7,7 +7,7 @@ namespace qx::search {
 namespace {
 
 class Win32OpenFile final : public OpenFile {
-public:
+  public:
     explicit Win32OpenFile(win::UniqueFile file) : file_(std::move(file)) {}
 
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size,
@@ -28,11 +28,13 @@ public:
         return true;
     }
 
-private:
+  private:
     win::UniqueFile file_;
 };
 
-bool EndsWithSlash(const std::wstring& s) { return !s.empty() && s.back() == L'\\'; }
+bool EndsWithSlash(const std::wstring& s) {
+    return !s.empty() && s.back() == L'\\';
+}
 
 } // namespace
 

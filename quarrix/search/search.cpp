@@ -19,14 +19,17 @@ std::wstring PrefixOf(const std::wstring& folder) {
     return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
 }
 
-bool IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
+bool IsDotEntry(const std::wstring& name) {
+    return name == L"." || name == L"..";
+}
 
 class Walk {
-public:
+  public:
     Walk(SearchUi& ui, FileSystem& fs, SearchState& state, const TextTables& tables,
          const SearchInputs& in, std::vector<std::wstring> masks)
         : ui_(ui), fs_(fs), st_(state), in_(in), masks_(std::move(masks)) {
-        for (const auto& m : masks_) compiled_.emplace_back(m, tables);
+        for (const auto& m : masks_)
+            compiled_.emplace_back(m, tables);
         if (!in.SearchText.empty() || !in.ExcludeText.empty())
             content_.emplace(TextConditions{in.SearchText, in.ExcludeText, in.CaseSensitive,
                                             in.MatchASCII, in.MatchUTF8},
@@ -46,7 +49,7 @@ public:
         }
     }
 
-private:
+  private:
     // Queues the folder's subfolders and searches its files with every mask. True when the
     // walk is to stop. The folder is listed once for all of that.
     bool VisitFolder(const std::wstring& folder, bool showProgress = false) {
@@ -154,8 +157,10 @@ void Search(SearchUi& ui, FileSystem& fs, SearchState& st, const TextTables& tab
 } // namespace
 
 std::vector<std::wstring> FixMasks(std::wstring& text) {
-    if (text.empty()) text = L"*.*";
-    else if (text.back() == L';') text.pop_back();
+    if (text.empty())
+        text = L"*.*";
+    else if (text.back() == L';')
+        text.pop_back();
     std::vector<std::wstring> masks;
     std::size_t start = 0;
     for (;;) {
@@ -173,8 +178,7 @@ std::wstring ClosingMessage(std::uint64_t foundCount, std::wstring_view status) 
     return text + L"\r\n" + std::wstring(status);
 }
 
-void StartSearch(SearchUi& ui, FileSystem& fs, SearchState& st,
-                 const TextTables& tables) noexcept {
+void StartSearch(SearchUi& ui, FileSystem& fs, SearchState& st, const TextTables& tables) noexcept {
     bool started = false;
     try {
         const SearchInputs in = ui.ReadInputs();

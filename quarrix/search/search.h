@@ -19,9 +19,9 @@ struct TextTables;
 struct SearchState {
     bool StopRequested = false;
     bool PauseRequested = false;
-    std::wstring StatusText;  // second line of the closing message
+    std::wstring StatusText; // second line of the closing message
     std::uint64_t FoundCount = 0;
-    int WidestPath = 0;       // pixels, the widest full path examined
+    int WidestPath = 0; // pixels, the widest full path examined
     std::deque<std::wstring> FolderQueue;
 };
 

@@ -9,10 +9,10 @@ namespace qx::search {
 
 // The window's inputs as they stand when "Найти" is pressed.
 struct SearchInputs {
-    std::wstring RootFolder;  // Combo1's text, as typed
-    std::wstring MaskText;    // Combo2's text, before the fix-ups
-    std::wstring SearchText;  // Text1
-    std::wstring ExcludeText; // Text2
+    std::wstring RootFolder;    // Combo1's text, as typed
+    std::wstring MaskText;      // Combo2's text, before the fix-ups
+    std::wstring SearchText;    // Text1
+    std::wstring ExcludeText;   // Text2
     bool CaseSensitive = false; // Check1
     bool Subfolders = true;     // Check3
     bool MatchASCII = true;     // chkASCII
@@ -20,7 +20,7 @@ struct SearchInputs {
 };
 
 class SearchUi : public qx::EventPump {
-public:
+  public:
     // Called once, at the start of a search.
     virtual SearchInputs ReadInputs() = 0;
     // Text3's text; read afresh for every file whose contents are checked.
@@ -34,11 +34,11 @@ public:
     // chkUTF8, Check1, Check3, Command2 and Command6, enable Command3 and Command4.
     // false: the reverse. List2, the pointer and the tools frame are not touched.
     virtual void SetSearching(bool searching) = 0;
-    virtual void SetBusyPointer(bool busy) = 0; // arrow with hourglass, or the default
-    virtual void ShowResults(bool visible) = 0; // List2
-    virtual void ClearLists() = 0;              // List2 and LstError emptied
-    virtual void AddResult(const std::wstring& path) = 0;  // a List2 entry, unchecked
-    virtual void AddError(const std::wstring& line) = 0;   // a LstError line, at the end
+    virtual void SetBusyPointer(bool busy) = 0;             // arrow with hourglass, or the default
+    virtual void ShowResults(bool visible) = 0;             // List2
+    virtual void ClearLists() = 0;                          // List2 and LstError emptied
+    virtual void AddResult(const std::wstring& path) = 0;   // a List2 entry, unchecked
+    virtual void AddError(const std::wstring& line) = 0;    // a LstError line, at the end
     virtual void SetStatus(const std::wstring& text) = 0;   // Label3, repainted at once
     virtual void SetProgress(const std::wstring& text) = 0; // Label4, repainted at once
     virtual void SetPauseCaption(const std::wstring& text) = 0; // Command4

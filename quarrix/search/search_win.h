@@ -11,7 +11,7 @@ namespace qx::search {
 // own masks; files are opened for reading only and shared with every reader and writer.
 // Paths too long for the classic limit get the "\\?\" form.
 class Win32FileSystem final : public FileSystem {
-public:
+  public:
     bool Exists(const std::wstring& path) override;
     bool List(const std::wstring& prefix, std::vector<DirEntry>& entries) override;
     std::optional<std::uint64_t> Length(const std::wstring& path) override;

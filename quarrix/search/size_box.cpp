@@ -5,14 +5,18 @@ namespace qx::search {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == 0x00A0; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == 0x00A0;
+}
 
 } // namespace
 
 std::optional<double> ParseSizeNumber(std::wstring_view text, std::wstring_view separator) {
     if (separator.empty()) separator = L".";
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
     bool negative = false;
     if (!text.empty() && (text.front() == L'+' || text.front() == L'-')) {
         negative = text.front() == L'-';

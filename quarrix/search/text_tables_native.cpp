@@ -34,13 +34,15 @@ TextTables NativeTextTables(const char* ansiCodePage) {
             const auto up = static_cast<unsigned>(towupper_l(static_cast<wint_t>(c), loc));
             // A letter whose capital lies outside the basic plane keeps its own form: one
             // code unit cannot hold it.
-            if (up < 0x10000 && (up < 0xD800 || up > 0xDFFF)) t.Upper[c] = static_cast<char16_t>(up);
+            if (up < 0x10000 && (up < 0xD800 || up > 0xDFFF))
+                t.Upper[c] = static_cast<char16_t>(up);
         }
         freelocale(loc);
     }
     iconv_t cd = iconv_open("UTF-16LE", ansiCodePage);
     if (cd != reinterpret_cast<iconv_t>(-1)) {
-        for (unsigned b = 0; b < 256; ++b) t.Ansi[b] = DecodeByte(cd, static_cast<unsigned char>(b));
+        for (unsigned b = 0; b < 256; ++b)
+            t.Ansi[b] = DecodeByte(cd, static_cast<unsigned char>(b));
         iconv_close(cd);
     }
     return t;

@@ -13,11 +13,13 @@ TextTables PlatformTextTables() {
     TextTables t;
     t.Upper.resize(0x10000);
     std::vector<wchar_t> units(0x10000);
-    for (unsigned c = 0; c < 0x10000; ++c) units[c] = static_cast<wchar_t>(c);
+    for (unsigned c = 0; c < 0x10000; ++c)
+        units[c] = static_cast<wchar_t>(c);
     // The halves of pairs are left out: the converter would read neighbours as pairs.
     ::CharUpperBuffW(units.data(), 0xD800);
     ::CharUpperBuffW(units.data() + 0xE000, 0x2000);
-    for (unsigned c = 0; c < 0x10000; ++c) t.Upper[c] = static_cast<char16_t>(units[c]);
+    for (unsigned c = 0; c < 0x10000; ++c)
+        t.Upper[c] = static_cast<char16_t>(units[c]);
     for (unsigned b = 0; b < 256; ++b) {
         const char in = static_cast<char>(b);
         wchar_t out = 0;

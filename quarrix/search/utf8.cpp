@@ -6,7 +6,7 @@ std::int32_t DecodeUtf8At(const std::uint8_t* p, const std::uint8_t* end, std::s
     const unsigned b0 = p[0];
     length = 1;
     if (b0 < 0x80) return static_cast<std::int32_t>(b0);
-    unsigned need;        // continuation bytes after the first
+    unsigned need;                 // continuation bytes after the first
     unsigned lo = 0x80, hi = 0xBF; // the range allowed for the second byte
     std::uint32_t cp;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
@@ -15,13 +15,17 @@ std::int32_t DecodeUtf8At(const std::uint8_t* p, const std::uint8_t* end, std::s
     } else if (b0 >= 0xE0 && b0 <= 0xEF) {
         need = 2;
         cp = b0 & 0x0F;
-        if (b0 == 0xE0) lo = 0xA0;      // no overlong forms
-        else if (b0 == 0xED) hi = 0x9F; // no surrogates
+        if (b0 == 0xE0)
+            lo = 0xA0; // no overlong forms
+        else if (b0 == 0xED)
+            hi = 0x9F; // no surrogates
     } else if (b0 >= 0xF0 && b0 <= 0xF4) {
         need = 3;
         cp = b0 & 0x07;
-        if (b0 == 0xF0) lo = 0x90;
-        else if (b0 == 0xF4) hi = 0x8F; // nothing above U+10FFFF
+        if (b0 == 0xF0)
+            lo = 0x90;
+        else if (b0 == 0xF4)
+            hi = 0x8F; // nothing above U+10FFFF
     } else {
         return -1;
     }

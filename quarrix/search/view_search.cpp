@@ -12,7 +12,9 @@ namespace qx::search {
 
 namespace {
 
-bool IsSurrogate(unsigned u) { return u >= 0xD800 && u <= 0xDFFF; }
+bool IsSurrogate(unsigned u) {
+    return u >= 0xD800 && u <= 0xDFFF;
+}
 
 // A rough rank of how often a byte occurs in text and program files: the anchor of a scan is
 // the byte set that should stop the scan least often.
@@ -37,10 +39,12 @@ const std::uint8_t* FindAnyOf(const std::uint8_t* p, const std::uint8_t* end,
                               const std::uint8_t* bytes) {
 #if defined(__SSE2__)
     __m128i v[K];
-    for (int k = 0; k < K; ++k) v[k] = _mm_set1_epi8(static_cast<char>(bytes[k]));
+    for (int k = 0; k < K; ++k)
+        v[k] = _mm_set1_epi8(static_cast<char>(bytes[k]));
     auto hits = [&](__m128i x) {
         __m128i m = _mm_cmpeq_epi8(x, v[0]);
-        for (int k = 1; k < K; ++k) m = _mm_or_si128(m, _mm_cmpeq_epi8(x, v[k]));
+        for (int k = 1; k < K; ++k)
+            m = _mm_or_si128(m, _mm_cmpeq_epi8(x, v[k]));
         return m;
     };
     while (end - p >= 32) {
@@ -76,7 +80,8 @@ ViewSearch::ViewSearch(std::wstring_view text, View view, bool caseSensitive,
     const std::wstring units = ToUtf16Units(text);
     text = units;
     folded_.reserve(text.size());
-    for (wchar_t c : text) folded_.push_back(static_cast<char16_t>(Fold(c)));
+    for (wchar_t c : text)
+        folded_.push_back(static_cast<char16_t>(Fold(c)));
     if (text.empty()) return;
     if (view == View::Ansi) {
         BuildAnsi(text);
@@ -112,10 +117,12 @@ bool ViewSearch::BuildUtf8Bytes(std::wstring_view text) {
     // The characters equal to each unit of the text: one pass over every code unit, keyed by
     // its fold.
     std::bitset<0x10000> wanted;
-    for (char16_t f : folded_) wanted.set(f);
+    for (char16_t f : folded_)
+        wanted.set(f);
     std::map<char16_t, std::vector<char16_t>> classes;
     if (caseSensitive_)
-        for (char16_t f : folded_) classes[f] = {f};
+        for (char16_t f : folded_)
+            classes[f] = {f};
     else
         for (unsigned x = 0; x < 0x10000; ++x) {
             const auto f = static_cast<unsigned>(Fold(static_cast<wchar_t>(x)));
@@ -170,7 +177,8 @@ bool ViewSearch::BuildUtf8Bytes(std::wstring_view text) {
             const std::size_t width = lo == hi ? lo : 1;
             sets_.resize((prefix_ + width) * 256, 0);
             for (const auto& f : ch.forms)
-                for (std::size_t k = 0; k < width; ++k) sets_[(prefix_ + k) * 256 + f[k]] = 1;
+                for (std::size_t k = 0; k < width; ++k)
+                    sets_[(prefix_ + k) * 256 + f[k]] = 1;
             prefix_ += width;
             fixed = lo == hi;
         }
@@ -270,10 +278,18 @@ bool ViewSearch::Find(const std::uint8_t* data, std::size_t size, std::u16string
             p = static_cast<const std::uint8_t*>(
                 std::memchr(p, anchorBytes_[0], static_cast<std::size_t>(stop - p)));
             break;
-        case 2: p = FindAnyOf<2>(p, stop, anchorBytes_); break;
-        case 3: p = FindAnyOf<3>(p, stop, anchorBytes_); break;
-        case 4: p = FindAnyOf<4>(p, stop, anchorBytes_); break;
-        default: p = FindInSet(p, stop, anchorSet); break;
+        case 2:
+            p = FindAnyOf<2>(p, stop, anchorBytes_);
+            break;
+        case 3:
+            p = FindAnyOf<3>(p, stop, anchorBytes_);
+            break;
+        case 4:
+            p = FindAnyOf<4>(p, stop, anchorBytes_);
+            break;
+        default:
+            p = FindInSet(p, stop, anchorSet);
+            break;
         }
         if (!p) return false;
         const std::uint8_t* s = p - anchor_;

@@ -26,7 +26,7 @@ namespace qx::search {
 enum class View { Ansi, Utf8 };
 
 class ViewSearch {
-public:
+  public:
     ViewSearch(std::wstring_view text, View view, bool caseSensitive, const TextTables& tables);
 
     // Whether the chunk's view holds the text. `scratch` serves decoding; its capacity is
@@ -42,7 +42,7 @@ public:
     // Both search the same exact byte sets: one answers for the other.
     bool SameBytesAs(const ViewSearch& other) const;
 
-private:
+  private:
     enum class Mode : std::uint8_t { Never, Bytes, Decode };
     void BuildAnsi(std::wstring_view text);
     bool BuildUtf8Bytes(std::wstring_view text);
@@ -59,12 +59,12 @@ private:
     std::size_t longest_ = 0;
     // Bytes mode: one 256-entry membership table per byte offset of the fixed part.
     std::vector<std::uint8_t> sets_;
-    std::size_t prefix_ = 0;  // offsets with a fixed position in every occurrence
+    std::size_t prefix_ = 0; // offsets with a fixed position in every occurrence
     std::size_t shortest_ = 0;
-    bool exact_ = true;       // the sets alone decide; no verification
+    bool exact_ = true; // the sets alone decide; no verification
     std::size_t anchor_ = 0;
     std::uint8_t anchorBytes_[4] = {};
-    int anchorCount_ = 0;     // 0: more than four bytes, scan by table
+    int anchorCount_ = 0; // 0: more than four bytes, scan by table
 };
 
 } // namespace qx::search

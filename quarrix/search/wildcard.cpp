@@ -57,8 +57,12 @@ bool FileMask::Matches(std::wstring_view name) const {
             case Kind::Literal:
                 if (t.folded == folded) next_[j + 1] = any = 1;
                 break;
-            case Kind::AnyOne: next_[j + 1] = any = 1; break;
-            case Kind::Star: next_[j] = any = 1; break;
+            case Kind::AnyOne:
+                next_[j + 1] = any = 1;
+                break;
+            case Kind::Star:
+                next_[j] = any = 1;
+                break;
             case Kind::StarBeforeDot:
                 if (i != lastDot) next_[j] = any = 1;
                 break;

@@ -20,11 +20,11 @@
 namespace qx::search {
 
 class FileMask {
-public:
+  public:
     FileMask(std::wstring_view mask, const TextTables& tables);
     bool Matches(std::wstring_view name) const;
 
-private:
+  private:
     enum class Kind : std::uint8_t { Literal, AnyOne, Star, StarBeforeDot, DotOrEnd };
     struct Token {
         Kind kind;

@@ -64,17 +64,27 @@ TEST(FromUTF8, OneReplacementPerMaximalIllFormedPart) {
     };
     const Case cases[] = {
         {"A\xD0\x96", 3, u"A\u0416"},
-        {"\xEF\xBB\xBF" "A", 4, u"\uFEFFA"}, // a byte-order mark stays
+        {"\xEF\xBB\xBF"
+         "A",
+         4, u"\uFEFFA"}, // a byte-order mark stays
         {"\xF0\x9F\x98\x80", 4, u"\U0001F600"},
-        {"\xE2\x82" "A", 3, u"\uFFFDA"},   // cut off by a letter
-        {"\xE2\x82", 2, u"\uFFFD"},        // cut off by the end of the chunk
-        {"\xE2" "A", 2, u"\uFFFDA"},       // the letter after it is never swallowed
-        {"\x80\x80" "A", 3, u"\uFFFD\uFFFDA"},
-        {"\xC0\x80", 2, u"\uFFFD\uFFFD"},  // no overlong forms
+        {"\xE2\x82"
+         "A",
+         3, u"\uFFFDA"},            // cut off by a letter
+        {"\xE2\x82", 2, u"\uFFFD"}, // cut off by the end of the chunk
+        {"\xE2"
+         "A",
+         2, u"\uFFFDA"}, // the letter after it is never swallowed
+        {"\x80\x80"
+         "A",
+         3, u"\uFFFD\uFFFDA"},
+        {"\xC0\x80", 2, u"\uFFFD\uFFFD"}, // no overlong forms
         {"\xE0\x80\x80", 3, u"\uFFFD\uFFFD\uFFFD"},
         {"\xED\xA0\x80", 3, u"\uFFFD\uFFFD\uFFFD"}, // no surrogates
         {"\xF4\x90\x80\x80", 4, u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"\xF0\x90\x80" "A", 4, u"\uFFFDA"},
+        {"\xF0\x90\x80"
+         "A",
+         4, u"\uFFFDA"},
         {"\xF8\x88", 2, u"\uFFFD\uFFFD"},
         {"\xC2\xE2\x82\xAC", 4, u"\uFFFD\u20AC"},
         {"\xED\x9F\xBF\xEF\xBF\xBF\xF4\x8F\xBF\xBF", 10, u"\uD7FF\uFFFF\U0010FFFF"},
@@ -96,7 +106,8 @@ struct ContentCase {
 
 std::string Filler(std::size_t n) {
     std::string s;
-    for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('a' + i % 23));
+    for (std::size_t i = 0; i < n; ++i)
+        s.push_back(static_cast<char>('a' + i % 23));
     return s;
 }
 std::string At(std::size_t total, std::size_t offset, const std::string& text) {
@@ -125,27 +136,26 @@ TEST(CheckFile, Table) {
          false, L"100", true},
         {"across byte 65,536", At(70000, 65530, "needle"), L"needle", L"", true, true, false,
          L"100", true},
-        {"at the very start of chunk two", At(140000, 65280, "needle"), L"needle", L"", true,
-         true, false, L"100", true},
+        {"at the very start of chunk two", At(140000, 65280, "needle"), L"needle", L"", true, true,
+         false, L"100", true},
         {"across the start of chunk three", At(140000, 130555, "needle"), L"needle", L"", true,
          true, false, L"100", true},
         {"both texts present", "the needle and the thread", L"needle", L"thread", false, true,
          false, L"100", false},
         {"exclusion in chunk two", At(100000, 90000, "thread") + "needle", L"needle", L"thread",
          false, true, false, L"100", false},
-        {"cp1251, capitals typed", "... " + Ansi(L"привет") + " ...", L"ПРИВЕТ", L"", false,
-         true, false, L"100", true},
-        {"cp1251, case matters", Ansi(L"привет"), L"ПРИВЕТ", L"", true, true, false, L"100",
-         false},
+        {"cp1251, capitals typed", "... " + Ansi(L"привет") + " ...", L"ПРИВЕТ", L"", false, true,
+         false, L"100", true},
+        {"cp1251, case matters", Ansi(L"привет"), L"ПРИВЕТ", L"", true, true, false, L"100", false},
         {"cp1251, UTF-8 view alone", Ansi(L"привет"), L"ПРИВЕТ", L"", false, false, true, L"100",
          false},
-        {"UTF-8, capitals typed", "... " + Utf8(L"привет") + " ...", L"ПРИВЕТ", L"", false,
-         false, true, L"100", true},
+        {"UTF-8, capitals typed", "... " + Utf8(L"привет") + " ...", L"ПРИВЕТ", L"", false, false,
+         true, L"100", true},
         {"UTF-8, both views", Utf8(L"Ёлка"), L"ёЛКА", L"", false, true, true, L"100", true},
         {"UTF-8, ANSI view alone", Utf8(L"привет"), L"ПРИВЕТ", L"", false, true, false, L"100",
          false},
-        {"UTF-8 with a mark, found", "\xEF\xBB\xBF" + Utf8(L"Жук"), L"жук", L"", false, false,
-         true, L"100", true},
+        {"UTF-8 with a mark, found", "\xEF\xBB\xBF" + Utf8(L"Жук"), L"жук", L"", false, false, true,
+         L"100", true},
         {"300-byte text across a chunk start", At(140000, 65280 - 20, std::string(300, 'q')),
          long300, L"", true, true, false, L"100", true},
         {"300-byte UTF-8 text across a chunk start", At(140000, 65280 - 20, std::string(300, 'q')),
@@ -221,9 +231,9 @@ TEST(CheckFile, OpenFailureIsReportedReadFailureIsNot) {
     EXPECT_FALSE(m.CheckFile(L"C:\\locked.txt"));
     EXPECT_FALSE(m.CheckFile(L"C:\\bad.txt"));
     EXPECT_FALSE(m.CheckFile(L"C:\\nolength.txt"));
-    EXPECT_EQ(ui.Errors, (std::vector<std::wstring>{
-                             L"_!  Error 32  Процесс не может получить доступ к файлу",
-                             L"C:\\locked.txt"}));
+    EXPECT_EQ(ui.Errors,
+              (std::vector<std::wstring>{L"_!  Error 32  Процесс не может получить доступ к файлу",
+                                         L"C:\\locked.txt"}));
     EXPECT_EQ(fs.OpenNow, 0);
     // A read failure while looking for the exclusion text keeps the file out as well.
     FakeFileSystem ex;
@@ -249,7 +259,8 @@ TEST(ViewSearch, HowEachTextIsSearched) {
 std::u16string ViewText(const std::string& bytes, View view) {
     if (view == View::Utf8) return Decode(bytes);
     std::u16string out;
-    for (unsigned char b : bytes) out.push_back(Tables().Ansi[b]);
+    for (unsigned char b : bytes)
+        out.push_back(Tables().Ansi[b]);
     return out;
 }
 
@@ -258,7 +269,8 @@ bool ReferenceFind(const std::u16string& hay, std::wstring_view text, bool cs) {
     if (hay.size() < text.size()) return false;
     for (std::size_t i = 0; i + text.size() <= hay.size(); ++i) {
         std::size_t k = 0;
-        while (k < text.size() && fold(static_cast<wchar_t>(hay[i + k])) == fold(text[k])) ++k;
+        while (k < text.size() && fold(static_cast<wchar_t>(hay[i + k])) == fold(text[k]))
+            ++k;
         if (k == text.size()) return true;
     }
     return false;
@@ -282,11 +294,11 @@ bool ReferenceFile(const std::string& bytes, std::wstring_view text, const TextC
 // (dotless i, long s, micro sign), Cyrillic in both encodings, a pair, U+FFFD itself, and
 // ill-formed bytes of every kind.
 const std::vector<std::wstring> kTextPieces = {
-    L"a", L"A", L"i", L"I", L"s", L"S", L"k", L"K", L"\u0131", L"\u017F", L"\u00B5", L"\u039C",
-    L"\u03BC", L"ж", L"Ж", L"ё", L"Ё", L"я", kGrin, L"\uFFFD", L"\u212A", L" ", L"1",
-    L"\u00E9", L"\u00C9", L"\u20AC"};
-const std::vector<std::string> kBadBytes = {"\x80", "\xC0", "\xE2", "\xE2\x82", "\xF0\x9F",
-                                            "\xED\xA0\x80", "\xFF", "\xD0", "\xF4\x90\x80"};
+    L"a",      L"A",      L"i",      L"I",      L"s", L"S",      L"k",      L"K",     L"\u0131",
+    L"\u017F", L"\u00B5", L"\u039C", L"\u03BC", L"ж", L"Ж",      L"ё",      L"Ё",     L"я",
+    kGrin,     L"\uFFFD", L"\u212A", L" ",      L"1", L"\u00E9", L"\u00C9", L"\u20AC"};
+const std::vector<std::string> kBadBytes = {
+    "\x80", "\xC0", "\xE2", "\xE2\x82", "\xF0\x9F", "\xED\xA0\x80", "\xFF", "\xD0", "\xF4\x90\x80"};
 
 std::string RandomBytes(std::mt19937& rng, std::size_t pieces, std::wstring* plain) {
     std::string out;
@@ -314,7 +326,8 @@ std::wstring RandomText(std::mt19937& rng, const std::wstring& plain) {
         const std::size_t at = rng() % plain.size();
         t = plain.substr(at, 1 + rng() % 4);
     } else {
-        for (unsigned n = 1 + rng() % 3; n; --n) t += kTextPieces[rng() % kTextPieces.size()];
+        for (unsigned n = 1 + rng() % 3; n; --n)
+            t += kTextPieces[rng() % kTextPieces.size()];
     }
     for (wchar_t& c : t)
         if (rng() % 2) c = static_cast<wchar_t>(Tables().Fold(c));
@@ -361,7 +374,8 @@ TEST(ViewSearch, AgreesWithDecodingOnWholeFiles) {
         fs.AddFile(L"C:\\f", bytes);
         ContentMatcher m(c, Tables(), fs, ui);
         const CompiledText compiled(text, c, Tables());
-        ASSERT_EQ(m.CheckFile(L"C:\\f"), !bytes.empty() && ReferenceFile(bytes, text, c, compiled.Plan()))
+        ASSERT_EQ(m.CheckFile(L"C:\\f"),
+                  !bytes.empty() && ReferenceFile(bytes, text, c, compiled.Plan()))
             << ::testing::PrintToString(text) << " round " << round;
     }
 }

@@ -13,7 +13,7 @@ std::wstring Parent(const std::wstring& path) {
 }
 
 class FakeOpenFile final : public OpenFile {
-public:
+  public:
     FakeOpenFile(const FakeFileSystem::File& file, FakeFileSystem& fs) : file_(file), fs_(fs) {
         ++fs_.OpenNow;
     }
@@ -29,7 +29,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const FakeFileSystem::File& file_;
     FakeFileSystem& fs_;
 };
@@ -42,8 +42,8 @@ void FakeFileSystem::AddEntry(const std::wstring& path, bool directory, bool rep
     if (parent.size() > 3) AddEntry(parent.substr(0, parent.size() - 1), true, false);
     auto& list = folders_[parent];
     const std::wstring name = path.substr(parent.size());
-    const bool known = std::any_of(list.begin(), list.end(),
-                                   [&](const DirEntry& e) { return e.Name == name; });
+    const bool known =
+        std::any_of(list.begin(), list.end(), [&](const DirEntry& e) { return e.Name == name; });
     if (!known) list.push_back({name, directory, reparse, 0});
     if (directory && !reparse) folders_[path + L'\\'];
 }
@@ -58,7 +58,9 @@ FakeFileSystem::File& FakeFileSystem::AddFile(const std::wstring& path, std::str
     return f;
 }
 
-void FakeFileSystem::AddFolder(const std::wstring& path) { AddEntry(path, true, false); }
+void FakeFileSystem::AddFolder(const std::wstring& path) {
+    AddEntry(path, true, false);
+}
 
 void FakeFileSystem::AddFolderLink(const std::wstring& path, const std::wstring& target) {
     AddEntry(path, true, true);
@@ -110,8 +112,12 @@ SearchInputs FakeUi::ReadInputs() {
     Log.push_back(L"ReadInputs");
     return Inputs;
 }
-void FakeUi::SetMaskText(const std::wstring& text) { Log.push_back(L"SetMaskText:" + text); }
-void FakeUi::ShowNoEncodingMessage() { Log.push_back(L"NoEncodingMessage"); }
+void FakeUi::SetMaskText(const std::wstring& text) {
+    Log.push_back(L"SetMaskText:" + text);
+}
+void FakeUi::ShowNoEncodingMessage() {
+    Log.push_back(L"NoEncodingMessage");
+}
 void FakeUi::SetSearching(bool s) {
     Searching = s;
     Log.push_back(s ? L"SetSearching:1" : L"SetSearching:0");
@@ -153,12 +159,16 @@ void FakeUi::SetHorizontalExtent(int pixels) {
     Extent = pixels;
     Log.push_back(L"Extent:" + std::to_wstring(pixels));
 }
-void FakeUi::SetToolsFrame(bool e) { Log.push_back(e ? L"ToolsFrame:1" : L"ToolsFrame:0"); }
+void FakeUi::SetToolsFrame(bool e) {
+    Log.push_back(e ? L"ToolsFrame:1" : L"ToolsFrame:0");
+}
 void FakeUi::UpdateHistories() {
     ++HistoryUpdates;
     Log.push_back(L"UpdateHistories");
 }
-void FakeUi::FocusFindButton() { Log.push_back(L"FocusFind"); }
+void FakeUi::FocusFindButton() {
+    Log.push_back(L"FocusFind");
+}
 void FakeUi::Yield() {
     ++Yields;
     if (LogYields) Log.push_back(L"Yield");

@@ -14,7 +14,7 @@ namespace qx::search::testing {
 // Paths are Windows paths ("C:\A\x.txt"); folders are keyed by their prefix ("C:\A\").
 // Entries are listed in the order they were added.
 class FakeFileSystem final : public FileSystem {
-public:
+  public:
     struct File {
         std::string Bytes;
         std::optional<FileError> OpenError;      // Open fails with this
@@ -35,12 +35,12 @@ public:
     std::optional<std::uint64_t> Length(const std::wstring& path) override;
     std::unique_ptr<OpenFile> Open(const std::wstring& path, FileError& error) override;
 
-    int Opens = 0;      // successful opens
-    int OpenNow = 0;    // files open at this moment
-    std::vector<std::wstring> Listed; // prefixes listed, in order
+    int Opens = 0;                                            // successful opens
+    int OpenNow = 0;                                          // files open at this moment
+    std::vector<std::wstring> Listed;                         // prefixes listed, in order
     std::vector<std::pair<std::uint64_t, std::size_t>> Reads; // offset, size asked
 
-private:
+  private:
     void AddEntry(const std::wstring& path, bool directory, bool reparse);
     std::map<std::wstring, std::vector<DirEntry>> folders_;
     std::map<std::wstring, std::wstring> links_; // link prefix -> target prefix
@@ -49,7 +49,7 @@ private:
 };
 
 class FakeUi final : public SearchUi {
-public:
+  public:
     SearchInputs Inputs;
     std::wstring Size = L"100";
     bool Checked = false; // whether List2 holds a checked entry

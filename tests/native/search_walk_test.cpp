@@ -13,7 +13,7 @@ namespace {
 const std::wstring kSeedProgress = std::wstring(L"Поиск в ") + kSeedEntry;
 
 class Walk : public ::testing::Test {
-protected:
+  protected:
     Walk() {
         ui.Inputs.RootFolder = L"C:\\A";
         ui.Inputs.MaskText = L"*.*";
@@ -38,8 +38,7 @@ TEST_F(Walk, QueueIsBreadthFirstAfterTheSeed) {
     fs.AddFile(L"C:\\A\\B\\b.txt");
     Run();
     EXPECT_EQ(Progress(), (std::vector<std::wstring>{kSeedProgress, L"Поиск в C:\\A\\B",
-                                                     L"Поиск в C:\\A\\C",
-                                                     L"Поиск в C:\\A\\B\\D"}));
+                                                     L"Поиск в C:\\A\\C", L"Поиск в C:\\A\\B\\D"}));
     // Hits in walk order; the window sorts them.
     EXPECT_EQ(ui.Results, (std::vector<std::wstring>{L"C:\\A\\B\\b.txt", L"C:\\A\\C\\c.txt",
                                                      L"C:\\A\\B\\D\\d.txt"}));
@@ -80,12 +79,13 @@ TEST_F(Walk, MaskTextFixUpsAndPasses) {
         ui.Inputs.MaskText = c.text;
         Run();
         std::vector<std::wstring> names;
-        for (const auto& r : ui.Results) names.push_back(r.substr(5));
+        for (const auto& r : ui.Results)
+            names.push_back(r.substr(5));
         EXPECT_EQ(names, c.names) << c.text;
         EXPECT_EQ(state.FoundCount, c.names.size()) << c.text;
         const bool wrote = std::find(ui.Log.begin(), ui.Log.end(),
-                                     std::wstring(L"SetMaskText:") + (c.written ? c.written : L"")) !=
-                           ui.Log.end();
+                                     std::wstring(L"SetMaskText:") +
+                                         (c.written ? c.written : L"")) != ui.Log.end();
         EXPECT_EQ(wrote, c.written != nullptr) << c.text;
     }
 }
@@ -100,9 +100,11 @@ TEST_F(Walk, JoinsKeepExactlyOneSeparator) {
         std::vector<std::wstring> progress;
     };
     const Case cases[] = {
-        {L"C:", {L"C:\\x.txt", L"C:\\A\\y.txt", L"C:\\A\\B\\z.txt"},
+        {L"C:",
+         {L"C:\\x.txt", L"C:\\A\\y.txt", L"C:\\A\\B\\z.txt"},
          {kSeedProgress, L"Поиск в C:\\A", L"Поиск в C:\\A\\B"}},
-        {L"C:\\", {L"C:\\x.txt", L"C:\\A\\y.txt", L"C:\\A\\B\\z.txt"},
+        {L"C:\\",
+         {L"C:\\x.txt", L"C:\\A\\y.txt", L"C:\\A\\B\\z.txt"},
          {kSeedProgress, L"Поиск в C:\\A", L"Поиск в C:\\A\\B"}},
         {L"C:\\A\\", {L"C:\\A\\y.txt", L"C:\\A\\B\\z.txt"}, {kSeedProgress, L"Поиск в C:\\A\\B"}},
         {L"C:\\A", {L"C:\\A\\y.txt", L"C:\\A\\B\\z.txt"}, {kSeedProgress, L"Поиск в C:\\A\\B"}},
@@ -291,16 +293,18 @@ TEST_F(Walk, PauseThenResume) {
         if (l.rfind(L"ShowResults", 0) == 0 || l.rfind(L"Busy", 0) == 0 ||
             l.rfind(L"Sleep", 0) == 0)
             shown.push_back(l);
-    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Busy:1", L"ShowResults:0", L"Busy:0",
-                                                L"ShowResults:1", L"Sleep:100", L"Sleep:100",
-                                                L"Busy:1", L"Busy:1", L"ShowResults:0", L"Busy:0",
-                                                L"ShowResults:1"}));
+    EXPECT_EQ(shown,
+              (std::vector<std::wstring>{L"Busy:1", L"ShowResults:0", L"Busy:0", L"ShowResults:1",
+                                         L"Sleep:100", L"Sleep:100", L"Busy:1", L"Busy:1",
+                                         L"ShowResults:0", L"Busy:0", L"ShowResults:1"}));
 }
 
 TEST_F(Walk, PauseThenStop) {
-    for (int file = 1; file <= 5; ++file) fs.AddFile(L"C:\\A\\" + std::to_wstring(file) + L".txt");
+    for (int file = 1; file <= 5; ++file)
+        fs.AddFile(L"C:\\A\\" + std::to_wstring(file) + L".txt");
     ui.OnYield = [&] {
-        if (ui.Results.size() == 2 && ui.Sleeps == 0 && !state.PauseRequested) TogglePause(state, ui);
+        if (ui.Results.size() == 2 && ui.Sleeps == 0 && !state.PauseRequested)
+            TogglePause(state, ui);
     };
     ui.OnSleep = [&] { RequestStop(state, ui); };
     Run();

@@ -18,7 +18,7 @@ using namespace qx::search;
 namespace {
 
 class RecordingUi final : public SearchUi {
-public:
+  public:
     SearchInputs Inputs;
     std::vector<std::wstring> Results, Errors;
     std::wstring Status;
@@ -79,7 +79,7 @@ void RemoveTree(const std::wstring& dir) {
 }
 
 class SearchFs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
@@ -109,7 +109,8 @@ TEST_F(SearchFs, HiddenAndSystemEntriesAreSearched) {
     Write(root_ + L"\\s.txt", "needle");
     Write(dir + L"\\inner.txt", "needle");
     ::SetFileAttributesW((root_ + L"\\h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    ::SetFileAttributesW((root_ + L"\\s.txt").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW((root_ + L"\\s.txt").c_str(),
+                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
     ::SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ui.Inputs.SearchText = L"NEEDLE";
     Run();
@@ -131,7 +132,8 @@ TEST_F(SearchFs, AFileHeldExclusivelyIsReportedWithTheErrorAndItsPath) {
     const std::wstring locked = root_ + L"\\locked.txt";
     Write(locked, "needle");
     Write(root_ + L"\\free.txt", "needle");
-    HANDLE hold = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hold =
+        ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hold, INVALID_HANDLE_VALUE);
     ui.Inputs.SearchText = L"needle";
     Run();
@@ -213,19 +215,33 @@ TEST(PlatformTables, FromTheRussianLocale) {
 // Our decoder against the platform's converter, on inputs where Windows and Wine agree.
 TEST(PlatformTables, Utf8DecodingAsTheConverterDoes) {
     const std::string inputs[] = {
-        "plain ASCII", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
-        "\xEF\xBB\xBF" "BOM", "\xF0\x9F\x98\x80 pair", "\xE2\x82" "A cut", "\x80\x80" "A",
-        "\xC0\x80" "x", "\xF0\x90\x80" "A", "\xC2\xE2\x82\xAC", "\xF8\x88\x80" "z",
+        "plain ASCII",
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+        "\xEF\xBB\xBF"
+        "BOM",
+        "\xF0\x9F\x98\x80 pair",
+        "\xE2\x82"
+        "A cut",
+        "\x80\x80"
+        "A",
+        "\xC0\x80"
+        "x",
+        "\xF0\x90\x80"
+        "A",
+        "\xC2\xE2\x82\xAC",
+        "\xF8\x88\x80"
+        "z",
         "\xED\x9F\xBF\xEF\xBF\xBF\xF4\x8F\xBF\xBF",
     };
     for (const std::string& in : inputs) {
         wchar_t out[64];
-        const int n = ::MultiByteToWideChar(CP_UTF8, 0, in.data(), static_cast<int>(in.size()),
-                                            out, 64);
+        const int n =
+            ::MultiByteToWideChar(CP_UTF8, 0, in.data(), static_cast<int>(in.size()), out, 64);
         std::u16string ours;
         FromUTF8(reinterpret_cast<const std::uint8_t*>(in.data()), in.size(), ours);
-        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(out), static_cast<std::size_t>(n)),
-                  ours)
+        EXPECT_EQ(
+            std::u16string(reinterpret_cast<const char16_t*>(out), static_cast<std::size_t>(n)),
+            ours)
             << ::testing::PrintToString(in);
     }
 }

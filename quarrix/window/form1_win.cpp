@@ -85,10 +85,11 @@ constexpr int kDesignClientHeight = 6780;
 // The drop-down part of a combo box is part of its window height.
 constexpr int kComboDropTwips = 3000;
 
-const ControlSpec& Spec(int id) {
+// The design rectangle of one control of the table.
+template <class Rect> Rect DesignRect(int id) {
     for (const ControlSpec& s : kControls)
-        if (s.id == id) return s;
-    return kControls[0];
+        if (s.id == id) return {s.left, s.top, s.width, s.height};
+    return {};
 }
 
 bool Checked(HWND h) { return ::SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -137,10 +138,9 @@ bool Form1::Create(const std::wstring& commandLine) {
         if (s.className == std::wstring_view(WC_COMBOBOXW)) s.height += kComboDropTwips;
     win::CreateControls(hwnd(), specs, dpi_, font_.get());
     BindControls();
-    list2_ = {Spec(id::List2).left, Spec(id::List2).top, Spec(id::List2).width, Spec(id::List2).height};
-    label4_ = {Spec(id::Label4).left, Spec(id::Label4).top, Spec(id::Label4).width, Spec(id::Label4).height};
-    lstError_ = {Spec(id::LstError).left, Spec(id::LstError).top, Spec(id::LstError).width,
-                 Spec(id::LstError).height};
+    list2_ = DesignRect<TwipsRect>(id::List2);
+    label4_ = DesignRect<TwipsRect>(id::Label4);
+    lstError_ = DesignRect<TwipsRect>(id::LstError);
 
     folderIcon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
                                                       MAKEINTRESOURCEW(IDI_FOLDER), IMAGE_ICON,

@@ -1,4 +1,6 @@
 #include "quarrix/window/settings.h"
+#include "quarrix/search/size_box.h"
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -46,51 +48,14 @@ void WriteHistory(Registry& r, EventPump& pump, std::wstring_view prefix,
     }
 }
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
 } // namespace
 
 std::optional<std::int16_t> SizeSettingOf(std::wstring_view text,
                                           std::wstring_view decimalSeparator) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == L'+' || text.front() == L'-')) {
-        negative = text.front() == L'-';
-        text.remove_prefix(1);
-    }
-    // Magnitudes are capped just above the 16-bit range: the rest cannot fit anyway.
-    constexpr std::int32_t kCap = 100000;
-    std::int32_t whole = 0;
-    bool digits = false, roundUp = false, afterSeparator = false, firstFraction = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (!afterSeparator && !decimalSeparator.empty() &&
-            text.substr(i).starts_with(decimalSeparator)) {
-            afterSeparator = true;
-            i += decimalSeparator.size() - 1;
-        } else if (!IsDigit(c)) {
-            return std::nullopt;
-        } else if (!afterSeparator) {
-            whole = whole * 10 + (c - L'0');
-            if (whole > kCap) whole = kCap;
-            digits = true;
-        } else {
-            if (firstFraction) roundUp = c >= L'5';
-            firstFraction = false;
-            digits = true;
-        }
-    }
-    if (!digits) return std::nullopt;
-    std::int32_t value = whole + (roundUp ? 1 : 0);
-    if (negative) value = -value;
+    // The same number the size box reads, rounded half away from zero.
+    const auto number = search::ParseSizeNumber(text, decimalSeparator);
+    if (!number) return std::nullopt;
+    const double value = std::round(*number);
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;

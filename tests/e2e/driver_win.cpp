@@ -907,4 +907,13 @@ bool RegKeyExists(HKEY root, const std::wstring& key) {
     return true;
 }
 
+std::string Show(const std::wstring& text) { return Utf8(Visible(text)); }
+std::string Show(const wchar_t* text) { return Show(std::wstring(text)); }
+std::string Show(const std::vector<std::wstring>& items) {
+    std::string shown = "{\n";
+    for (const auto& item : items)
+        shown += "  " + Show(item) + "\n";
+    return shown + "}";
+}
+
 } // namespace qx::e2e

@@ -38,6 +38,10 @@ class DriverError : public std::runtime_error {
 std::string Utf8(std::wstring_view text);
 // Control characters shown as \r \n \t, so a message names exactly what it saw.
 std::wstring Visible(std::wstring_view text);
+// Texts and lists as UTF-8, control characters shown, one entry a line: readable in a failure.
+std::string Show(const std::wstring& text);
+std::string Show(const wchar_t* text);
+std::string Show(const std::vector<std::wstring>& items);
 
 // Polls `probe` every 25 ms until it gives a value (or true), at most `limit`. On time-out
 // throws "timed out after N ms waiting for <what>; seen: <seen()>".

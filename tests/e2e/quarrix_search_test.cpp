@@ -15,19 +15,6 @@ namespace id = qx::quarrix::id;
 
 namespace {
 
-// Texts and lists as UTF-8, control characters shown, one entry a line: readable in a failure.
-std::string Show(const std::wstring& text) {
-    return Utf8(Visible(text));
-}
-std::string Show(const wchar_t* text) {
-    return Show(std::wstring(text));
-}
-std::string Show(const std::vector<std::wstring>& items) {
-    std::string shown = "{\n";
-    for (const auto& item : items)
-        shown += "  " + Show(item) + "\n";
-    return shown + "}";
-}
 
 using Paths = std::vector<std::wstring>;
 

@@ -17,19 +17,7 @@ namespace id = qx::quarrix::id;
 
 namespace {
 
-// Texts and lists as UTF-8, control characters shown, one entry a line: readable in a failure.
-std::string Show(const std::wstring& text) {
-    return Utf8(Visible(text));
-}
-std::string Show(const wchar_t* text) {
-    return Show(std::wstring(text));
-}
-std::string Show(const std::vector<std::wstring>& items) {
-    std::string shown = "{\n";
-    for (const auto& item : items)
-        shown += "  " + Show(item) + "\n";
-    return shown + "}";
-}
+using qx::e2e::Show; // the local overload below must not hide the driver's
 std::string Show(const std::optional<std::wstring>& text) {
     return text ? Show(*text) : std::string("(absent)");
 }
